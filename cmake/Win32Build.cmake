@@ -1,0 +1,43 @@
+# Windows build, included from the root CMakeLists.txt after zavro_core.
+#
+# Everything is linked statically so that Zavro.exe and the test programs need no MinGW
+# DLL beside them, on Windows as under Wine.
+add_link_options(-static -static-libgcc -static-libstdc++)
+add_compile_definitions(_WIN32_WINNT=0x0601 WINVER=0x0601 NOMINMAX WIN32_LEAN_AND_MEAN)
+
+# Adapters that are plain C++ and shared with the Linux build: the steady clock with the
+# time scale, environment overrides, the loopback guard, the stb picture decoder, the
+# file-backed registry store and the profile reader (the last two serve the tests).
+set(ZAVRO_SHARED_ADAPTERS
+  src/platform/posix/PosixClock.cpp src/platform/posix/TimeScale.cpp
+  src/platform/posix/Environment.cpp src/platform/posix/NetGuard.cpp
+  src/platform/posix/StbPictures.cpp src/platform/posix/FileRegistry.cpp
+  src/platform/posix/ProfileReader.cpp)
+add_library(zavro_shared_adapters STATIC ${ZAVRO_SHARED_ADAPTERS})
+target_include_directories(zavro_shared_adapters PUBLIC src PRIVATE /usr/include/stb)
+target_link_libraries(zavro_shared_adapters PUBLIC zavro_core ws2_32)
+
+file(GLOB ZAVRO_WIN32_SOURCES CONFIGURE_DEPENDS src/platform/win32/*.cpp)
+list(FILTER ZAVRO_WIN32_SOURCES EXCLUDE REGEX ".*/(main|AutoRun)\\.cpp$")
+add_library(zavro_win32 STATIC ${ZAVRO_WIN32_SOURCES})
+target_link_libraries(zavro_win32 PUBLIC zavro_shared_adapters zavro_core
+  wininet ws2_32 iphlpapi advapi32 shell32 comctl32 comdlg32 gdi32 user32 ole32)
+
+set(ZAVRO_MEDIUM_DIR ${CMAKE_BINARY_DIR}/medium)
+set(ZAVRO_PROGRAM_DIR ${ZAVRO_MEDIUM_DIR}/Wizard)
+
+if(EXISTS ${CMAKE_SOURCE_DIR}/src/platform/win32/main.cpp)
+  add_executable(Zavro WIN32 src/platform/win32/main.cpp)
+  target_link_libraries(Zavro PRIVATE zavro_win32)
+  set_target_properties(Zavro PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${ZAVRO_PROGRAM_DIR})
+endif()
+if(EXISTS ${CMAKE_SOURCE_DIR}/src/platform/win32/AutoRun.cpp)
+  add_executable(AutoRun WIN32 src/platform/win32/AutoRun.cpp)
+  target_link_libraries(AutoRun PRIVATE shell32 user32)
+  set_target_properties(AutoRun PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${ZAVRO_MEDIUM_DIR})
+endif()
+
+if(ZAVRO_BUILD_TESTS)
+  enable_testing()
+  add_subdirectory(tests/win32)
+endif()

@@ -1,0 +1,40 @@
+// Localised texts and skin files: folders, message boxes by key, pictures.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "platform/Image.h"
+
+namespace zavro {
+
+std::string GetProgramFolder();
+std::string GetImageFolder();
+std::string GetManualFolder();
+std::string GetQIGFolder();
+// Joins path parts with the platform's separator.
+std::string JoinPath(const std::string& a, const std::string& b);
+
+// "<image folder>/<language>/<name>"
+std::string LanguageFile(int language, const std::string& name);
+
+// Shows the text of key from section "MESSAGE" of the language's string.ini in a message
+// box with the caption "Zavro"; a missing key or file gives an empty box.
+void ShowMessage(const char* key);
+
+// Direct ANSI lookup, at most 511 bytes of the value.
+std::string ReadIniString(const std::string& path, const std::string& section,
+                          const std::string& key, const std::string& def);
+
+// Reads and decodes a picture file; nullopt when it cannot be opened or decoded.
+std::optional<Image> LoadPicture(const std::string& path);
+
+// Text conversions for display: ANSI (Windows-1252) bytes and UTF-16 to UTF-8.
+std::string AnsiToUtf8(const std::string& ansi);
+std::string Utf16ToUtf8(const std::u16string& text);
+std::u16string WidenBytes(const std::string& bytes);
+// What a user typed (UTF-8) as the ANSI bytes the router gets; '?' where Windows-1252
+// has no such character.
+std::string Utf8ToAnsi(const std::string& utf8);
+
+}  // namespace zavro

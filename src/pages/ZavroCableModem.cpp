@@ -1,0 +1,78 @@
+#include "pages/ZavroCableModem.h"
+
+#include "app/Texts.h"
+#include "platform/Platform.h"
+#include "router/Function.h"
+
+namespace zavro {
+
+CZavroCableModem::CZavroCableModem(CZavroDlg* parent)
+    : CSetupPage(parent, "CZavroCableModem", 153) {
+    LoadBackground(LanguagePicture("10.jpg"));
+}
+
+void CZavroCableModem::OnInitDialog() {
+    AddModelName();
+    AddControl(1030, ControlKind::Edit, {415, 302, 133, 21});
+    AddControl(1031, ControlKind::Edit, {415, 333, 133, 21});
+    AddHotspot(1017, {562, 331, 59, 23});
+    AddHotspot(1016, kRectBack);
+    AddHotspot(1013, kRectNext);
+    AddFamilyHotspots();
+    m_window->SetLimit(1030, 30);
+    m_window->SetLimit(1031, 12);
+    HideWirelessTabsForModel2();
+    SetHandIds({1003, 1004});
+    SetHandRange(1008, 1017);
+}
+
+void CZavroCableModem::OnCommand(int id) {
+    if (HandleFamilyHotspot(id, true)) return;
+    if (id == 1017) OnClone();
+    if (id == 1013) OnNext();
+}
+
+void CZavroCableModem::OnClone() {
+    std::string mac;
+    bool connected = false;
+    {
+        WaitCursor wait;
+        CFunction function;
+        connected = function.ConnectRouter(kRouterAddress, kAdminAccount, theApp.m_strPassword,
+                                           theApp.GetModel()) == 0;
+        if (connected) function.ReadPcMacAddress();
+        mac = function.m_strPcMac;
+    }
+    if (!connected) ShowMessage("failed_setting");
+    // Emptied too when the router did not answer.
+    m_window->SetText(1031, mac);
+}
+
+void CZavroCableModem::OnNext() {
+    const std::string hostName = Text(1030);
+    const std::string mac = Text(1031);
+    // Only 12 digits or none; the field's limit keeps longer ones out anyway.
+    if (!mac.empty() && mac.size() != 12) {
+        ShowMessage("Input_The_Info");
+        return;
+    }
+    if (hostName.find_first_of("\"'") != std::string::npos) {
+        Ports().ui->MessageBox(kHostNameError, "Error");
+        return;
+    }
+    if (!IsHexDigits(mac)) {
+        ShowMessage("Input_The_Info");
+        return;
+    }
+    Apply(hostName, mac);
+}
+
+void CZavroCableModem::Apply(std::string hostName, std::string mac) {
+    const int result = RunRouterRequest([&](CFunction& f) {
+        f.ReadPcMacAddress();
+        return f.SetDhcpClient(hostName, f.m_strPcMac, mac);
+    });
+    FinishWanRequest(result, "CableModem_set_failed");
+}
+
+}  // namespace zavro

@@ -1,0 +1,79 @@
+#include "pages/ZavroESSID.h"
+
+#include "app/Texts.h"
+#include "pages/ZavroWait.h"
+#include "router/Function.h"
+#include "ui/WaitCursor.h"
+
+namespace zavro {
+
+namespace {
+constexpr int kSsid = 1023;
+}  // namespace
+
+CZavroESSID::CZavroESSID(CZavroDlg* parent) : CSetupPage(parent, "CZavroESSID", 145) {
+    LoadBackground(LanguagePicture("21.jpg"));
+}
+
+void CZavroESSID::OnInitDialog() {
+    AddModelName();
+    AddControl(kSsid, ControlKind::Edit, {378, 410, 133, 21});
+    m_window->SetLimit(kSsid, 32);
+    m_window->SetText(kSsid, "KORVAN");
+    AddHotspot(1016, kRectBack);
+    AddHotspot(1013, kRectNext);
+    AddFamilyHotspots();
+    HideWirelessTabsForModel2();
+    EnableControl(1013, false);
+    SetHandIds({1003, 1004});
+    SetHandRange(1008, 1016);
+}
+
+int CZavroESSID::SendSsid(bool reboot) {
+    const std::string text = Utf8ToAnsi(m_window->GetText(kSsid));
+    if (text.empty()) {
+        ShowMessage("Input_The_Info");
+        return -1;
+    }
+    int r;
+    {
+        CFunction function;
+        WaitCursor wait;
+        if (function.ConnectRouter("192.168.2.1", "admin", theApp.m_strPassword,
+                                   theApp.GetModel()) != 0) {
+            r = -1;
+        } else {
+            theApp.m_strSSID = text;
+            function.EscapeSpecialChars(text);
+            r = function.SetSsid(function.m_strEscaped);
+            if (r == 0 && reboot) function.RebootRouter();
+        }
+    }
+    if (r == -1) {
+        ShowMessage("failed_setting");
+    } else if (r == 1) {
+        ShowMessage("failed_setting");
+    } else if (r != 0) {
+        ShowMessage("ESSID_Set_Failed");
+    }
+    return r;
+}
+
+void CZavroESSID::OnCommand(int id) {
+    if (id == 1016) {
+        if (SendSsid(false) == 0) CloseAndGo(WM_PAGE_SETWPA);
+        return;
+    }
+    if (id == 1013) {
+        if (SendSsid(true) == 0) {
+            theApp.m_pszRebootKey = kRebootKeySsid;
+            CZavroWait wait;
+            wait.DoModal();
+        }
+        return;
+    }
+    if (HandleWirelessTabs(id)) return;
+    HandleCommonHotspot(id, WM_PAGE_UPDATEFIRM);
+}
+
+}  // namespace zavro

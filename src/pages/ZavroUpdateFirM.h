@@ -1,0 +1,32 @@
+// Firmware update page and router language page.
+#pragma once
+
+#include "ui/Page.h"
+
+namespace zavro {
+
+class CZavroUpdateFirM : public CPage {
+public:
+    explicit CZavroUpdateFirM(CZavroDlg* parent);
+
+protected:
+    void OnInitDialog() override;
+    void OnCommand(int id) override;
+
+private:
+    void Upload();
+};
+
+class CZavroSetLanguage : public CPage {
+public:
+    explicit CZavroSetLanguage(CZavroDlg* parent);
+
+protected:
+    void OnInitDialog() override;
+    void OnCommand(int id) override;
+
+private:
+    void Update();
+};
+
+}  // namespace zavro

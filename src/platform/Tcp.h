@@ -1,0 +1,30 @@
+// TCP socket port: blocking stream sockets, cancellable from another thread.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace zavro {
+
+class ITcpSocket {
+public:
+    virtual ~ITcpSocket() = default;
+    virtual bool Connect(const std::string& host, std::uint16_t port) = 0;
+    // Blocking; returns bytes sent, 0 when the peer closed, -1 on error or cancel.
+    virtual long Send(const void* data, std::size_t size) = 0;
+    // Blocking; returns bytes received, 0 when the peer closed, -1 on error or cancel.
+    virtual long Receive(void* buffer, std::size_t size) = 0;
+    // Safe from any thread: a blocked Send or Receive returns -1 at once.
+    virtual void Cancel() = 0;
+    virtual void Close() = 0;
+};
+
+class ITcpFactory {
+public:
+    virtual ~ITcpFactory() = default;
+    virtual std::unique_ptr<ITcpSocket> Create() = 0;
+};
+
+}  // namespace zavro

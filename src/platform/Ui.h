@@ -1,0 +1,138 @@
+// UI toolkit port: page windows with a background picture and controls by id.
+//
+// The core owns every decision (what a hotspot looks like, which cursor shows, what a key
+// does); an adapter only puts pixels and native controls on the screen and reports input.
+// All calls are made on the UI thread unless a method says otherwise.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/Image.h"
+
+namespace zavro {
+
+enum class ControlKind {
+    Hotspot,       // invisible button; its face is the image the core sets (CButtonST)
+    Edit,          // single-line edit
+    PasswordEdit,  // masked single-line edit
+    IpAddress,     // four octet fields, text "a.b.c.d", blank fields read as 0
+    DropList,      // drop-down list without an edit part
+    StaticText,    // text label
+    Animation,     // canvas whose face is the image the core sets (CPictureEx)
+    PushButton,    // ordinary captioned button (the wait dialog)
+};
+
+enum class CursorShape { Arrow, Hand, Wait };
+
+enum class Notify {
+    Clicked,       // hotspot or push button released over itself
+    Changed,       // edit text changed by the user
+    FieldChanged,  // one octet field of an IP address control changed
+    SelChange,     // drop-down list selection changed by the user
+    SetFocus,      // the control got the keyboard focus
+    KillFocus,     // the control lost the keyboard focus
+};
+
+enum class Key { Enter, Escape, Other };
+
+// Mouse state of a hotspot, reported so that the core can redraw its face.
+enum class HotState { Normal, Hover, Pressed };
+
+// What a window reports to its owner. Called on the UI thread.
+class IWindowEvents {
+public:
+    virtual ~IWindowEvents() = default;
+    virtual void OnControl(int id, Notify code) = 0;
+    virtual void OnHotState(int id, HotState state) = 0;
+    virtual void OnTimer(int timerId) = 0;
+    // A message posted with IPoster::Post arrives here, on the UI thread.
+    virtual void OnPosted(unsigned message) = 0;
+    // Paint request: the core recomputes what it shows before the adapter draws.
+    virtual void OnPaint() = 0;
+    // Cursor over the window; controlId is the control under the mouse or 0.
+    virtual CursorShape OnSetCursor(int controlId) = 0;
+    // Key-down before the window's own handling; true swallows it.
+    virtual bool OnKeyDown(Key key) = 0;
+};
+
+// Thread-safe way to post a message to a window. Once the window is destroyed, Post drops
+// the message and returns false, so a worker that outlives its page does no harm.
+class IPoster {
+public:
+    virtual ~IPoster() = default;
+    virtual bool Post(unsigned message) = 0;
+};
+
+class IWindow {
+public:
+    virtual ~IWindow() = default;
+
+    // Window.
+    virtual void SetBackground(const Image& picture) = 0;  // drawn at 0,0 at its own size
+    virtual Rect Geometry() const = 0;                      // screen pixels
+    virtual void SetGeometry(const Rect& r) = 0;
+    virtual Rect WorkArea() const = 0;                       // usable screen area
+    virtual void Show(bool visible) = 0;
+    virtual bool IsVisible() const = 0;
+    virtual void Invalidate() = 0;  // asks for OnPaint and a repaint soon
+    virtual void Destroy() = 0;     // window and controls go; later calls do nothing
+
+    // Controls.
+    virtual void CreateControl(int id, ControlKind kind, const Rect& r) = 0;
+    virtual void MoveControl(int id, const Rect& r) = 0;
+    virtual Rect ControlRect(int id) const = 0;
+    virtual void ShowControl(int id, bool visible) = 0;
+    virtual bool IsControlVisible(int id) const = 0;
+    virtual void EnableControl(int id, bool enabled) = 0;
+    virtual bool IsControlEnabled(int id) const = 0;
+    virtual void SetText(int id, const std::string& utf8) = 0;
+    virtual std::string GetText(int id) const = 0;
+    virtual void SetLimit(int id, int maxChars) = 0;
+    virtual void SetFocus(int id) = 0;
+    virtual void SetFace(int id, const Image& face) = 0;  // Hotspot and Animation faces
+    virtual void SetItems(int id, const std::vector<std::string>& items) = 0;  // DropList
+    virtual void SetSelection(int id, int index) = 0;                             // -1 none
+    virtual int GetSelection(int id) const = 0;
+
+    // Timers fire OnTimer on the UI thread until killed.
+    virtual void SetTimer(int timerId, unsigned milliseconds) = 0;
+    virtual void KillTimer(int timerId) = 0;
+
+    virtual std::shared_ptr<IPoster> Poster() = 0;
+
+    // Modal run (the wait dialog): returns the code given to EndModal. Enter and Escape
+    // that OnKeyDown does not swallow end it with 1 and 2.
+    virtual int RunModal() = 0;
+    virtual void EndModal(int code) = 0;
+};
+
+struct WindowStyle {
+    bool modalFrame = false;  // small dialog with a frame (the wait dialog) instead of a page
+    std::string title;
+};
+
+class IUiToolkit {
+public:
+    virtual ~IUiToolkit() = default;
+    virtual std::unique_ptr<IWindow> CreateWindow(IWindowEvents& events, const Rect& r,
+                                                  const WindowStyle& style) = 0;
+    // Blocks the caller until the user closes the box. May be called from any thread.
+    virtual void MessageBox(const std::string& utf8Text, const std::string& caption) = 0;
+    // Wait cursor over everything while a blocking action runs (nested calls count).
+    virtual void BeginWaitCursor() = 0;
+    virtual void EndWaitCursor() = 0;
+    // filter: "Name(*.ext)|*.ext|All files(*.*)|*.*||". nullopt when cancelled.
+    virtual std::optional<std::string> OpenFileDialog(const std::string& filter) = 0;
+    // Runs task on the UI thread once the current event has been handled (deferred
+    // deletion of closed pages). May be called from the UI thread only.
+    virtual void Defer(std::function<void()> task) = 0;
+    // Runs the program's event loop until Quit.
+    virtual int Run() = 0;
+    virtual void Quit(int code) = 0;
+};
+
+}  // namespace zavro

@@ -1,0 +1,250 @@
+#include "platform/posix/CurlHttp.h"
+
+#include <arpa/inet.h>
+#include <curl/curl.h>
+#include <netinet/in.h>
+#include <strings.h>
+#include <sys/socket.h>
+
+#include <mutex>
+#include <string_view>
+#include <vector>
+
+#include "platform/posix/NetGuard.h"
+#include "router/Encoding.h"
+
+namespace zavro::posix {
+
+namespace {
+
+struct EasyDeleter {
+    void operator()(CURL* h) const { curl_easy_cleanup(h); }
+};
+using Easy = std::unique_ptr<CURL, EasyDeleter>;
+
+struct ListDeleter {
+    void operator()(curl_slist* l) const { curl_slist_free_all(l); }
+};
+using HeaderList = std::unique_ptr<curl_slist, ListDeleter>;
+
+struct UrlDeleter {
+    void operator()(CURLU* u) const { curl_url_cleanup(u); }
+};
+
+void GlobalInit() {
+    static std::once_flag once;
+    std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
+}
+
+// Every socket curl opens passes the loopback guard with its resolved address, so neither
+// a name nor a redirect can lead elsewhere.
+curl_socket_t OpenGuardedSocket(void*, curlsocktype, curl_sockaddr* address) {
+    char text[INET6_ADDRSTRLEN] = {};
+    if (address->family == AF_INET) {
+        const auto* in = reinterpret_cast<const sockaddr_in*>(&address->addr);
+        inet_ntop(AF_INET, &in->sin_addr, text, sizeof text);
+    } else if (address->family == AF_INET6) {
+        const auto* in6 = reinterpret_cast<const sockaddr_in6*>(&address->addr);
+        inet_ntop(AF_INET6, &in6->sin6_addr, text, sizeof text);
+    }
+    if (!netguard::Allow(text)) return CURL_SOCKET_BAD;
+    return ::socket(address->family, address->socktype | SOCK_CLOEXEC, address->protocol);
+}
+
+// Keeps at most `keep` bytes of the answer; past `keep + kDrainLimit` the transfer is cut.
+struct Sink {
+    std::string body;
+    std::size_t keep = 0;
+    std::size_t seen = 0;
+    bool cut = false;
+};
+
+size_t WriteToSink(char* data, size_t size, size_t count, void* user) {
+    auto* sink = static_cast<Sink*>(user);
+    const std::size_t n = size * count;
+    if (sink->body.size() < sink->keep) {
+        const std::size_t room = sink->keep - sink->body.size();
+        sink->body.append(data, n < room ? n : room);
+    }
+    sink->seen += n;
+    if (sink->seen > sink->keep + CurlHttpClient::kDrainLimit) {
+        sink->cut = true;
+        return 0;
+    }
+    return n;
+}
+
+size_t Discard(char*, size_t size, size_t count, void*) {
+    return size * count;
+}
+
+void CommonOptions(CURL* h, const std::string& userAgent, std::uint32_t connectMs,
+                   std::uint32_t receiveMs) {
+    curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http");
+    curl_easy_setopt(h, CURLOPT_REDIR_PROTOCOLS_STR, "http");
+    curl_easy_setopt(h, CURLOPT_USERAGENT, userAgent.c_str());
+    curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(connectMs));
+    curl_easy_setopt(h, CURLOPT_TIMEOUT_MS, static_cast<long>(receiveMs));
+    curl_easy_setopt(h, CURLOPT_OPENSOCKETFUNCTION, OpenGuardedSocket);
+}
+
+std::string UrlHost(const std::string& host) {
+    return host.find(':') != std::string::npos ? "[" + host + "]" : host;
+}
+
+class CurlConnection final : public IHttpConnection {
+public:
+    CurlConnection(Easy easy, std::string base)
+        : m_easy(std::move(easy)), m_base(std::move(base)) {}
+
+    HttpResult Send(const std::string& verb, const std::string& object,
+                    const std::string& extraHeader, const std::string& body,
+                    std::size_t readMax) override {
+        CURL* h = m_easy.get();
+        const std::string target = RequestTarget(object);
+        curl_easy_setopt(h, CURLOPT_URL, m_base.c_str());
+        curl_easy_setopt(h, CURLOPT_REQUEST_TARGET, target.c_str());
+
+        const bool post = verb == "POST";
+        HeaderList headers;
+        auto add = [&](const std::string& line) {
+            curl_slist* raw = headers.release();
+            curl_slist* next = curl_slist_append(raw, line.c_str());
+            headers.reset(next ? next : raw);
+        };
+        bool hasContentType = false;
+        std::string_view rest = extraHeader;
+        while (!rest.empty()) {
+            const std::size_t eol = rest.find("\r\n");
+            const std::string line(rest.substr(0, eol));
+            if (!line.empty()) {
+                add(line);
+                if (line.size() >= 13 && strncasecmp(line.c_str(), "Content-Type:", 13) == 0)
+                    hasContentType = true;
+            }
+            if (eol == std::string_view::npos) break;
+            rest.remove_prefix(eol + 2);
+        }
+        add("Accept:");
+        add("Expect:");
+        if (post && !hasContentType) add("Content-Type:");
+        curl_easy_setopt(h, CURLOPT_HTTPHEADER, headers.get());
+
+        if (post) {
+            curl_easy_setopt(h, CURLOPT_CUSTOMREQUEST, nullptr);
+            curl_easy_setopt(h, CURLOPT_POST, 1L);
+            curl_easy_setopt(h, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(body.size()));
+            curl_easy_setopt(h, CURLOPT_POSTFIELDS, body.data());
+        } else {
+            curl_easy_setopt(h, CURLOPT_HTTPGET, 1L);
+            curl_easy_setopt(h, CURLOPT_CUSTOMREQUEST, verb == "GET" ? nullptr : verb.c_str());
+        }
+
+        Sink sink;
+        sink.keep = readMax;
+        curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, WriteToSink);
+        curl_easy_setopt(h, CURLOPT_WRITEDATA, &sink);
+        const CURLcode rc = curl_easy_perform(h);
+        curl_easy_setopt(h, CURLOPT_HTTPHEADER, nullptr);
+        curl_easy_setopt(h, CURLOPT_POSTFIELDS, nullptr);
+
+        HttpResult result;
+        long status = 0;
+        curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &status);
+        if ((rc == CURLE_OK || (rc == CURLE_WRITE_ERROR && sink.cut)) && status > 0) {
+            result.ok = true;
+            result.status = static_cast<int>(status);
+            result.body = std::move(sink.body);
+        }
+        return result;
+    }
+
+private:
+    Easy m_easy;
+    std::string m_base;
+};
+
+class CurlSession final : public IHttpSession {
+public:
+    CurlSession(std::string userAgent, std::uint32_t connectMs, std::uint32_t receiveMs)
+        : m_userAgent(std::move(userAgent)), m_connectMs(connectMs), m_receiveMs(receiveMs) {}
+
+    std::unique_ptr<IHttpConnection> Connect(const std::string& host, std::uint16_t port,
+                                             const std::string& user,
+                                             const std::string& password) override {
+        if (!netguard::Allow(host)) return nullptr;
+        Easy easy(curl_easy_init());
+        if (!easy) return nullptr;
+        CURL* h = easy.get();
+        CommonOptions(h, m_userAgent, m_connectMs, m_receiveMs);
+        // The router is on the LAN: never through a proxy.
+        curl_easy_setopt(h, CURLOPT_PROXY, "");
+        curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 0L);
+        curl_easy_setopt(h, CURLOPT_USERNAME, user.c_str());
+        curl_easy_setopt(h, CURLOPT_PASSWORD, password.c_str());
+        // Credentials go out only after the server's challenge, then on every request of
+        // this connection.
+        curl_easy_setopt(h, CURLOPT_HTTPAUTH, static_cast<long>(CURLAUTH_BASIC | CURLAUTH_ONLY));
+        std::string base = "http://" + UrlHost(host) + ":" + std::to_string(port) + "/";
+        return std::make_unique<CurlConnection>(std::move(easy), std::move(base));
+    }
+
+    bool OpenUrl(const std::string& url) override {
+        std::unique_ptr<CURLU, UrlDeleter> parsed(curl_url());
+        char* host = nullptr;
+        if (!parsed || curl_url_set(parsed.get(), CURLUPART_URL, url.c_str(), 0) != CURLUE_OK ||
+            curl_url_get(parsed.get(), CURLUPART_HOST, &host, 0) != CURLUE_OK)
+            return false;
+        const std::string hostText = host;
+        curl_free(host);
+        if (!netguard::Allow(hostText)) return false;
+
+        Easy easy(curl_easy_init());
+        if (!easy) return false;
+        CURL* h = easy.get();
+        CommonOptions(h, m_userAgent, m_connectMs, m_receiveMs);
+        curl_easy_setopt(h, CURLOPT_URL, url.c_str());
+        curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 1L);
+        curl_easy_setopt(h, CURLOPT_MAXREDIRS, 10L);
+        curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, Discard);
+        if (curl_easy_perform(h) != CURLE_OK) return false;
+        long status = 0;
+        curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &status);
+        return status > 0 && status < 400;
+    }
+
+private:
+    std::string m_userAgent;
+    std::uint32_t m_connectMs;
+    std::uint32_t m_receiveMs;
+};
+
+}  // namespace
+
+std::string RequestTarget(const std::string& object) {
+    // A byte that cannot stand in a request line goes percent-encoded.
+    const std::string target =
+        router::PercentEscape(object, [](unsigned char b) { return b <= 0x20 || b >= 0x7F; });
+    return object.empty() || object.front() != '/' ? "/" + target : target;
+}
+
+CurlHttpClient::CurlHttpClient() {
+    GlobalInit();
+}
+
+CurlHttpClient::~CurlHttpClient() = default;
+
+void CurlHttpClient::SetTimeouts(std::uint32_t connectMs, std::uint32_t receiveMs) {
+    m_connectOverrideMs = connectMs;
+    m_receiveMs = receiveMs;
+}
+
+std::unique_ptr<IHttpSession> CurlHttpClient::Open(const std::string& userAgent,
+                                                   std::uint32_t connectTimeoutMs) {
+    const std::uint32_t connectMs = m_connectOverrideMs ? m_connectOverrideMs : connectTimeoutMs;
+    const std::uint32_t receiveMs = m_receiveMs ? m_receiveMs : connectTimeoutMs;
+    return std::make_unique<CurlSession>(userAgent, connectMs, receiveMs);
+}
+
+}  // namespace zavro::posix

@@ -1,0 +1,12 @@
+// Start-up overrides from the environment: ZAVRO_ROUTER ("host", "host:port",
+// "[v6]:port") for the router address and port, ZAVRO_HOME_URL for the Internet check.
+#pragma once
+
+#include "platform/Platform.h"
+
+namespace zavro::posix {
+
+// Bad values are ignored with a message on stderr.
+void ApplyEnvironment(Platform& platform);
+
+}  // namespace zavro::posix

@@ -1,0 +1,182 @@
+#include "platform/qt/QtToolkit.h"
+
+#include <QCoreApplication>
+
+#include <QApplication>
+#include <QCursor>
+#include <QFile>
+#include <QFileDialog>
+#include <QMessageBox>
+#include <QThread>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <mutex>
+
+#include "platform/qt/QtAutomation.h"
+#include "platform/qt/QtSupport.h"
+#include "platform/qt/QtWindow.h"
+
+namespace zavro {
+
+namespace {
+
+bool OnUiThread() {
+    const QCoreApplication* app = QCoreApplication::instance();
+    return app != nullptr && QThread::currentThread() == app->thread();
+}
+
+// Runs f on the UI thread: at once when already there, else queued (or waited for).
+template <class F>
+void OnUi(F&& f, bool wait) {
+    QCoreApplication* app = QCoreApplication::instance();
+    if (app == nullptr) return;
+    if (OnUiThread()) {
+        f();
+    } else {
+        QMetaObject::invokeMethod(app, std::forward<F>(f),
+                                  wait ? Qt::BlockingQueuedConnection : Qt::QueuedConnection);
+    }
+}
+
+std::mutex g_logMutex;  // message boxes may come from several threads at once
+
+}  // namespace
+
+QtToolkit::QtToolkit() {
+    QCoreApplication::setApplicationName(QStringLiteral("zavro"));
+    const char* script = std::getenv("ZAVRO_AUTOMATION");
+    if (script == nullptr || *script == '\0') return;
+    QFile file(QString::fromLocal8Bit(script));
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
+        std::fprintf(stderr, "automation: cannot read %s\n", script);
+        std::fflush(stderr);
+        std::_Exit(98);
+    }
+    RunScript(QString::fromUtf8(file.readAll()));
+}
+
+QtToolkit::~QtToolkit() {
+    m_automation.reset();
+    while (m_waitDepth > 0) EndWaitCursor();
+}
+
+std::unique_ptr<IWindow> QtToolkit::CreateWindow(IWindowEvents& events, const Rect& r,
+                                                 const WindowStyle& style) {
+    auto window = std::make_unique<qtui::QtWindow>(events, r, style);
+    std::erase_if(m_windows, [](const QPointer<qtui::PageWidget>& w) { return w.isNull(); });
+    m_windows.emplace_back(window->Widget());
+    return window;
+}
+
+void QtToolkit::MessageBox(const std::string& utf8Text, const std::string& caption) {
+    if (const char* log = std::getenv("ZAVRO_MESSAGE_LOG"); log != nullptr && *log != '\0') {
+        std::lock_guard lock(g_logMutex);
+        std::ofstream out(log, std::ios::app | std::ios::binary);
+        out << qtui::MessageLogLine(caption, utf8Text) << '\n';
+        if (!out) std::fprintf(stderr, "zavro: cannot write the message log %s\n", log);
+        return;
+    }
+    if (QCoreApplication::instance() == nullptr) {
+        std::fprintf(stderr, "%s: %s\n", caption.c_str(), utf8Text.c_str());
+        return;
+    }
+    OnUi(
+        [text = QString::fromStdString(utf8Text), title = QString::fromStdString(caption)] {
+            QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Ok);
+            box.setTextFormat(Qt::PlainText);
+            box.setWindowModality(Qt::ApplicationModal);
+            // The box wants an answer, so it shows the arrow even during a busy action.
+            const bool busy = QGuiApplication::overrideCursor() != nullptr;
+            if (busy) QGuiApplication::setOverrideCursor(Qt::ArrowCursor);
+            box.exec();
+            if (busy) QGuiApplication::restoreOverrideCursor();
+        },
+        true);
+}
+
+void QtToolkit::BeginWaitCursor() {
+    OnUi(
+        [this] {
+            if (++m_waitDepth == 1) QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+        },
+        false);
+}
+
+void QtToolkit::EndWaitCursor() {
+    OnUi(
+        [this] {
+            if (m_waitDepth == 0) return;  // unbalanced End: nothing to restore
+            if (--m_waitDepth == 0) QGuiApplication::restoreOverrideCursor();
+        },
+        false);
+}
+
+std::optional<std::string> QtToolkit::OpenFileDialog(const std::string& filter) {
+    if (!m_fileAnswers.empty()) {
+        std::optional<std::string> answer = std::move(m_fileAnswers.front());
+        m_fileAnswers.pop_front();
+        return answer;
+    }
+    const QString path = QFileDialog::getOpenFileName(nullptr, QString(), QString(),
+                                                      qtui::ConvertFileFilter(filter));
+    if (path.isEmpty()) return std::nullopt;
+    return path.toStdString();
+}
+
+void QtToolkit::Defer(std::function<void()> task) {
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(), [task = std::move(task)] { task(); }, Qt::QueuedConnection);
+}
+
+int QtToolkit::Run() {
+    return QApplication::exec();
+}
+
+void QtToolkit::Quit(int code) {
+    QCoreApplication::exit(code);
+}
+
+QImage QtToolkit::Grab(IWindow& window) {
+    auto* qtWindow = dynamic_cast<qtui::QtWindow*>(&window);
+    if (qtWindow == nullptr || qtWindow->Widget() == nullptr) return {};
+    return qtWindow->Widget()->grab().toImage().convertToFormat(QImage::Format_ARGB32);
+}
+
+void QtToolkit::RunScript(const QString& script, std::function<void(int)> fail) {
+    if (!fail) {
+        fail = [](int code) {
+            std::fflush(nullptr);
+            std::_Exit(code);
+        };
+    }
+    const bool verbose = std::getenv("ZAVRO_AUTOMATION_VERBOSE") != nullptr;
+    m_automation = std::make_unique<qtui::Automation>(*this, script, std::move(fail), verbose);
+    m_automation->Start();
+}
+
+bool QtToolkit::ScriptFinished() const {
+    return !m_automation || m_automation->Finished();
+}
+
+qtui::PageWidget* QtToolkit::NewestVisibleWindow() const {
+    for (auto it = m_windows.rbegin(); it != m_windows.rend(); ++it) {
+        if (*it && (*it)->Alive() && (*it)->isVisible()) return it->data();
+    }
+    return nullptr;
+}
+
+qtui::PageWidget* QtToolkit::FindVisibleWindow(const std::string& title) const {
+    for (auto it = m_windows.rbegin(); it != m_windows.rend(); ++it) {
+        if (*it && (*it)->Alive() && (*it)->isVisible() && (*it)->Title() == title) {
+            return it->data();
+        }
+    }
+    return nullptr;
+}
+
+void QtToolkit::QueueFileAnswer(std::optional<std::string> path) {
+    m_fileAnswers.push_back(std::move(path));
+}
+
+}  // namespace zavro

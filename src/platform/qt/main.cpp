@@ -1,0 +1,63 @@
+// The zavro program: the portable core on the POSIX and Qt adapters.
+#include <QApplication>
+
+#include <cstdio>
+#include <cstdlib>
+#include <memory>
+
+#include "app/Workers.h"
+#include "app/ZavroApp.h"
+#include "platform/Platform.h"
+#include "platform/posix/CurlHttp.h"
+#include "platform/posix/Environment.h"
+#include "platform/posix/FileRegistry.h"
+#include "platform/posix/NetGuard.h"
+#include "platform/posix/PosixAdapters.h"
+#include "platform/posix/PosixClock.h"
+#include "platform/posix/PosixShell.h"
+#include "platform/posix/PosixSystem.h"
+#include "platform/posix/PosixTcp.h"
+#include "platform/posix/ProfileReader.h"
+#include "platform/posix/StbPictures.h"
+#include "platform/qt/QtToolkit.h"
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName("zavro");
+
+    zavro::PosixSystem system(argc, argv);
+    zavro::PosixClock clock;
+    zavro::PosixShell shell;
+    zavro::ProfileReader profile;
+    zavro::StbPictures pictures;
+    const char* registryFile = std::getenv("ZAVRO_REGISTRY_FILE");
+    auto registry = registryFile ? std::make_unique<zavro::FileRegistry>(registryFile)
+                                 : std::make_unique<zavro::FileRegistry>();
+    zavro::PosixAdapters adapters;
+    zavro::posix::CurlHttpClient http;
+    zavro::posix::PosixTcpFactory tcp;
+    zavro::QtToolkit ui;
+
+    zavro::Platform& ports = zavro::Ports();
+    ports.system = &system;
+    ports.clock = &clock;
+    ports.shell = &shell;
+    ports.profile = &profile;
+    ports.pictures = &pictures;
+    ports.registry = registry.get();
+    ports.adapters = &adapters;
+    ports.http = &http;
+    ports.tcp = &tcp;
+    ports.ui = &ui;
+    zavro::posix::ApplyEnvironment(ports);
+    // End-to-end runs keep the adapters' loopback guard on in the program as well.
+    if (const char* guard = std::getenv("ZAVRO_LOOPBACK_ONLY"); guard && *guard == '1') {
+        zavro::netguard::SetLoopbackOnly(true, [](const std::string& host) {
+            std::fprintf(stderr, "zavro: refused a connection to non-loopback %s\n", host.c_str());
+        });
+    }
+
+    zavro::theApp.InitInstance();
+    zavro::StopAllWorkers();
+    return 0;
+}

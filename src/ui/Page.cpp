@@ -1,0 +1,269 @@
+#include "ui/Page.h"
+
+#include "app/Documents.h"
+#include "app/Texts.h"
+#include "app/ZavroDlg.h"
+#include "platform/Platform.h"
+
+namespace zavro {
+
+Rect DialogUnitsToPixels(const Rect& du) {
+    // Base units of the 10-point system font: 7 by 16 pixels.
+    constexpr int kBaseX = 7, kBaseY = 16;
+    return {du.x * kBaseX / 4, du.y * kBaseY / 8, du.w * kBaseX / 4, du.h * kBaseY / 8};
+}
+
+CPage::CPage(CZavroDlg* parent, std::string className, int templateId)
+    : m_pParent(parent),
+      m_hIcon(LoadIconResource(128)),
+      m_strClassName(std::move(className)),
+      m_nTemplateId(templateId) {}
+
+CPage::~CPage() {
+    if (m_window) m_window->Destroy();
+}
+
+std::string CPage::LanguagePicture(const std::string& name) {
+    return LanguageFile(theApp.GetLanguage(), name);
+}
+
+void CPage::LoadBackground(const std::string& path) {
+    if (auto picture = LoadPicture(path)) {
+        m_picture = std::move(*picture);
+        return;
+    }
+    ShowMessage("load_image_error");
+    Ports().system->ExitProcess(1);
+}
+
+BOOL CPage::CreatePage() {
+    const Rect r{0, 0, kPageWidth, kPageHeight};
+    WindowStyle style;
+    style.title = m_strClassName;
+    m_window = Ports().ui->CreateWindow(*this, r, style);
+    if (!m_window) return FALSE;
+    m_window->SetBackground(m_picture);
+    OnInitDialog();
+    return TRUE;
+}
+
+void CPage::ShowWindow(bool visible) {
+    if (!m_window || m_bClosed) return;
+    m_window->Show(visible);
+    if (visible) OnShowWindow();
+}
+
+void CPage::ClosePage() {
+    if (m_bClosed) return;
+    OnClosing();
+    m_bClosed = true;
+    if (m_window) m_window->Destroy();
+    m_picture = Image();
+    m_buttons.clear();
+    if (m_pParent) m_pParent->ReleasePage(this);
+}
+
+CButtonST* CPage::Button(int id) {
+    const auto it = m_buttons.find(id);
+    return it == m_buttons.end() ? nullptr : &it->second;
+}
+
+void CPage::AddControl(int id, ControlKind kind, const Rect& r) {
+    if (!m_window) return;
+    m_window->CreateControl(id, kind, r);
+    m_controlIds.push_back(id);
+}
+
+void CPage::AddHotspot(int id, const Rect& r) {
+    m_buttons.insert_or_assign(id, CButtonST(id, false));
+    AddControl(id, ControlKind::Hotspot, r);
+    m_handIds.insert(id);
+}
+
+void CPage::AddCheckHotspot(int id, const Rect& r) {
+    m_buttons.insert_or_assign(id, CButtonST(id, true));
+    AddControl(id, ControlKind::Hotspot, r);
+    m_handIds.insert(id);
+}
+
+void CPage::MoveHotspot(int id, const Rect& r) {
+    if (m_window) m_window->MoveControl(id, r);
+    if (CButtonST* b = Button(id)) {
+        b->DrawTransparent();
+        RenderFace(*b);
+    }
+}
+
+void CPage::ShowControl(int id, bool visible) {
+    if (m_window) m_window->ShowControl(id, visible);
+}
+
+void CPage::EnableControl(int id, bool enabled) {
+    if (m_window) m_window->EnableControl(id, enabled);
+}
+
+void CPage::SetCheck(int id, int state, bool repaint) {
+    if (CButtonST* b = Button(id)) {
+        b->SetCheck(state);
+        if (repaint) RenderFace(*b);
+    }
+}
+
+int CPage::GetCheck(int id) {
+    const CButtonST* b = Button(id);
+    return b ? b->GetCheck() : 0;
+}
+
+void CPage::DrawTransparent(int id) {
+    if (CButtonST* b = Button(id)) {
+        b->DrawTransparent();
+        RenderFace(*b);
+    }
+}
+
+void CPage::SetPicture(Image picture) {
+    m_picture = std::move(picture);
+    if (m_window) m_window->SetBackground(m_picture);
+}
+
+void CPage::SetHandIds(std::initializer_list<int> ids) { m_handIds = ids; }
+
+void CPage::SetHandRange(int first, int last) {
+    for (int id = first; id <= last; ++id) m_handIds.insert(id);
+}
+
+void CPage::AddHandIds(std::initializer_list<int> ids) { m_handIds.insert(ids); }
+
+void CPage::RenderFace(CButtonST& button) {
+    if (!m_window || m_bClosed) return;
+    m_window->SetFace(button.Id(), button.Render(m_picture, m_window->ControlRect(button.Id())));
+}
+
+void CPage::OnControl(int id, Notify code) {
+    if (m_bClosed) return;
+    if (code == Notify::Clicked) {
+        if (CButtonST* b = Button(id)) {
+            b->OnClicked();
+            RenderFace(*b);
+        }
+        OnCommand(id);
+        return;
+    }
+    OnNotify(id, code);
+}
+
+void CPage::OnHotState(int id, HotState state) {
+    if (m_bClosed) return;
+    if (CButtonST* b = Button(id)) {
+        if (b->GetHotState() == state) return;
+        b->SetHotState(state);
+        RenderFace(*b);
+    }
+}
+
+void CPage::OnTimer(int timerId) {
+    if (!m_bClosed) OnTimerEvent(timerId);
+}
+
+void CPage::OnPosted(unsigned message) {
+    if (!m_bClosed) OnMessage(message);
+}
+
+void CPage::OnPaint() {
+    if (m_bClosed || !m_window || m_bPainting) return;
+    m_bPainting = true;
+    BeforePaint();
+    if (!m_bClosed) {
+        // 800x600 around the current centre, then centred on the work area.
+        const Rect work = m_window->WorkArea();
+        const Rect target{work.x + (work.w - kPageWidth) / 2, work.y + (work.h - kPageHeight) / 2,
+                          kPageWidth, kPageHeight};
+        if (!(m_window->Geometry() == target)) m_window->SetGeometry(target);
+        for (auto& [id, button] : m_buttons) {
+            button.DrawTransparent();
+            RenderFace(button);
+        }
+        AfterPaint();
+    }
+    m_bPainting = false;
+}
+
+CursorShape CPage::OnSetCursor(int controlId) {
+    return m_handIds.count(controlId) ? CursorShape::Hand : CursorShape::Arrow;
+}
+
+bool CPage::OnKeyDown(Key key) { return key == Key::Enter || key == Key::Escape; }
+
+bool CPage::HandleWirelessTabs(int id) {
+    if (id == 1015) {
+        CloseAndGo(WM_PAGE_ESSID);
+        return true;
+    }
+    if (id == 1014) {
+        CloseAndGo(WM_PAGE_SETWPA);
+        return true;
+    }
+    return false;
+}
+
+void CPage::DisablePage() {
+    if (!m_window || m_bClosed || m_bPageDisabled) return;
+    m_bPageDisabled = true;
+    m_disabledIds.clear();
+    for (const int id : m_controlIds) {
+        if (m_window->IsControlEnabled(id)) {
+            m_window->EnableControl(id, false);
+            m_disabledIds.push_back(id);
+        }
+    }
+}
+
+void CPage::EnablePage() {
+    if (!m_bPageDisabled) return;
+    m_bPageDisabled = false;
+    if (m_window && !m_bClosed)
+        for (const int id : m_disabledIds) m_window->EnableControl(id, true);
+    m_disabledIds.clear();
+}
+
+void CPage::CloseAndGo(unsigned message) {
+    ClosePage();
+    // The page may be freed once the hub has handled the message; touch nothing after.
+    SendMessage(theApp.m_hHubWnd, message);
+}
+
+void CPage::BackToMenu() {
+    ClosePage();
+    const std::string path =
+        JoinPath(GetBaseFolder(), "AutoRun" + Ports().system->ExecutableSuffix());
+    Ports().shell->Execute("open", path, "", "", ShowMode::Normal);
+    Ports().system->ExitProcess(1);
+}
+
+void CPage::EndProgram() {
+    ClosePage();
+    Ports().system->ExitProcess(1);
+}
+
+void CPage::OpenQuickGuide() { SendMessage(theApp.m_hHubWnd, WM_PAGE_QIG); }
+
+void CPage::OpenUserManual() { OpenProductManual(); }
+
+void CPage::OpenWebSite() {
+    Ports().shell->Execute("open", Ports().homeUrl, "", "", ShowMode::Show);
+}
+
+bool CPage::HandleCommonHotspot(int id, unsigned message1010) {
+    switch (id) {
+        case 1009: BackToMenu(); return true;
+        case 1008: EndProgram(); return true;
+        case 1012: OpenQuickGuide(); return true;
+        case 1011: OpenUserManual(); return true;
+        case 1003: OpenWebSite(); return true;
+        case 1004: CloseAndGo(WM_PAGE_CONTACT); return true;
+        case 1010: CloseAndGo(message1010); return true;
+        default: return false;
+    }
+}
+
+}  // namespace zavro

@@ -1,0 +1,136 @@
+// Base of every skinned wizard page: an 800x600 borderless window whose face is one
+// picture, with invisible hotspots laid over the picture's painted buttons.
+#pragma once
+
+#include <initializer_list>
+#include <map>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "app/ZavroApp.h"
+#include "platform/Ui.h"
+#include "ui/ButtonST.h"
+
+namespace zavro {
+
+class CZavroDlg;
+
+constexpr int kPageWidth = 800;
+constexpr int kPageHeight = 600;
+
+// Common hotspot rectangles.
+constexpr Rect kRectMenu{14, 22, 79, 75};         // 1009
+constexpr Rect kRectStart{101, 22, 90, 75};       // 1010 on the start-page family
+constexpr Rect kRectQuickGuide{486, 22, 111, 75};  // 1012
+constexpr Rect kRectManual{601, 22, 95, 75};      // 1011
+constexpr Rect kRectExit{710, 22, 70, 75};        // 1008
+constexpr Rect kRectWebSite{520, 550, 138, 40};   // 1003
+constexpr Rect kRectContact{673, 550, 124, 40};   // 1004
+constexpr Rect kRectNext{618, 492, 53, 26};
+constexpr Rect kRectBack{543, 492, 53, 26};
+
+// Dialog units of the page templates to pixels (system font, size 10).
+Rect DialogUnitsToPixels(const Rect& du);
+
+class CPage : public IWindowEvents {
+public:
+    CPage(CZavroDlg* parent, std::string className, int templateId);
+    ~CPage() override;
+    CPage(const CPage&) = delete;
+    CPage& operator=(const CPage&) = delete;
+
+    // Makes the window and initialises the page; FALSE when the window is not made.
+    BOOL CreatePage();
+    void ShowWindow(bool visible);
+    // Deletes the drawing objects, destroys the window, releases the picture and the
+    // hotspots. The page object is not used again; the hub frees it later.
+    void ClosePage();
+    bool IsClosed() const { return m_bClosed; }
+
+    const std::string& ClassName() const { return m_strClassName; }
+    int TemplateId() const { return m_nTemplateId; }
+    IWindow* Window() { return m_window.get(); }
+    CButtonST* Button(int id);
+    const Image& Picture() const { return m_picture; }
+
+    // IWindowEvents
+    void OnControl(int id, Notify code) final;
+    void OnHotState(int id, HotState state) final;
+    void OnTimer(int timerId) final;
+    void OnPosted(unsigned message) final;
+    void OnPaint() final;
+    CursorShape OnSetCursor(int controlId) override;
+    bool OnKeyDown(Key key) override;
+
+protected:
+    // Construction step 3: on failure "load_image_error" and the process ends with 1.
+    void LoadBackground(const std::string& path);
+    // Picture of the current language folder, or of the image folder itself.
+    static std::string LanguagePicture(const std::string& name);
+
+    virtual void OnInitDialog() {}
+    virtual void OnCommand(int /*id*/) {}
+    virtual void OnNotify(int /*id*/, Notify /*code*/) {}
+    virtual void OnTimerEvent(int /*timerId*/) {}
+    virtual void OnMessage(unsigned /*message*/) {}
+    // Runs before the common painting (a page may reload its picture or move controls).
+    virtual void BeforePaint() {}
+    virtual void AfterPaint() {}
+    // First thing ClosePage does (pages stop their animations here).
+    virtual void OnClosing() {}
+    // After the window was shown.
+    virtual void OnShowWindow() {}
+
+    void AddHotspot(int id, const Rect& r);
+    void AddCheckHotspot(int id, const Rect& r);
+    void AddControl(int id, ControlKind kind, const Rect& r);
+    void MoveHotspot(int id, const Rect& r);
+    void ShowControl(int id, bool visible);
+    void EnableControl(int id, bool enabled);
+    void SetCheck(int id, int state, bool repaint = true);
+    int GetCheck(int id);
+    void DrawTransparent(int id);
+    void SetPicture(Image picture);
+    void SetHandIds(std::initializer_list<int> ids);
+    void SetHandRange(int first, int last);
+    void AddHandIds(std::initializer_list<int> ids);
+
+    // Close-and-go: ClosePage, then the message to the hub.
+    void CloseAndGo(unsigned message);
+    void BackToMenu();                   // 1009
+    void EndProgram();                   // 1008
+    void OpenQuickGuide();               // 1012
+    void OpenUserManual();               // 1011 of the router pages
+    void OpenWebSite();                  // 1003
+    // The common hotspots (1003, 1004, 1008, 1009, 1011, 1012) and 1010 with the page
+    // family's message; true when id was one of them.
+    bool HandleCommonHotspot(int id, unsigned message1010);
+    // The wireless tabs of the router pages: 1015 wireless name, 1014 wireless key.
+    bool HandleWirelessTabs(int id);
+    // Disables every control of the page (during a blocking upload) or enables again
+    // the ones that were enabled before.
+    void DisablePage();
+    void EnablePage();
+
+    CZavroDlg* m_pParent;
+    Image m_picture;
+    const Image& m_hIcon;
+    std::unique_ptr<IWindow> m_window;
+
+private:
+    void RenderFace(CButtonST& button);
+
+    std::string m_strClassName;
+    int m_nTemplateId;
+    std::map<int, CButtonST> m_buttons;
+    std::set<int> m_handIds;
+    bool m_bClosed = false;
+    bool m_bPainting = false;
+    std::vector<int> m_controlIds;
+    std::vector<int> m_disabledIds;
+    bool m_bPageDisabled = false;
+};
+
+}  // namespace zavro

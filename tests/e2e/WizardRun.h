@@ -1,0 +1,75 @@
+// Fixture of the end-to-end runs: a simulated router on ephemeral loopback ports (its
+// state also dumped to a state file), and the real program from the demo medium driven
+// by an automation script, offscreen, with shortened waits and a hard time limit.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <ostream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "ProgramProcess.h"
+#include "RouterSim.h"
+#include "platform/Image.h"
+
+namespace zavro::e2e {
+
+struct Message {
+    std::string caption, text;
+    bool operator==(const Message&) const = default;
+};
+inline void PrintTo(const Message& m, std::ostream* os) {
+    *os << m.caption << ": " << m.text;
+}
+
+struct WizardOutcome {
+    ProgramResult program;
+    std::vector<Message> messages;  // the message log, in order
+    std::string output;             // the program's stdout and stderr
+    // The timing log without its times: "click <id>" and "paint <window title>" (first
+    // paint of each window), in order.
+    std::vector<std::string> stamps;
+};
+
+class WizardRunTest : public ::testing::Test {
+protected:
+    static constexpr unsigned kRunLimitMs = 60000;  // far beyond a healthy run
+
+    void SetUp() override;
+    void TearDown() override;
+
+    void StartRouter(bool internetUp = true);
+    // Writes the script, runs the program to its end (or the limit) and collects the logs.
+    WizardOutcome RunWizard(const std::vector<std::string>& script);
+
+    // A value of the state file: a string without its quotes, or a number or boolean.
+    std::optional<std::string> StateValue(const std::string& key) const;
+    std::string StateFileText() const;
+
+    std::filesystem::path Temp(const std::string& name) const { return m_dir / name; }
+    // Build folder: where the runs leave their screenshots.
+    static std::filesystem::path BuildFolder();
+
+    // The text the program shows for a message key in language 1.
+    static std::string MessageText(const std::string& key);
+    static std::optional<Image> LoadPicture(const std::filesystem::path& path);
+    // Mean difference per colour channel (0..255); pictures of other sizes give 255.
+    static double MeanDifference(const Image& a, const Image& b);
+
+    std::unique_ptr<routersim::Simulator> m_sim;
+    std::filesystem::path m_dir;
+};
+
+// Script lines from the program's start page to the password page.
+std::vector<std::string> ToPasswordPage();
+std::vector<std::string> Concat(std::vector<std::string> a, const std::vector<std::string>& b);
+
+// Tiny lookup in the simulator's JSON dump (its keys are unique throughout).
+std::optional<std::string> JsonValue(const std::string& json, const std::string& key);
+
+}  // namespace zavro::e2e

@@ -1,0 +1,171 @@
+// Native controls of the Qt adapter: edits, password edit, IP address control, drop list.
+#include <gtest/gtest.h>
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QTest>
+
+#include "GuiSupport.h"
+#include "platform/qt/QtIpAddress.h"
+#include "platform/qt/QtToolkit.h"
+#include "platform/qt/QtWindow.h"
+
+namespace zavro {
+namespace {
+
+using test::FakeEvents;
+
+class QtControlsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        page = ui.CreateWindow(events, {0, 0, 800, 600}, WindowStyle{false, "CZavroTest"});
+        page->Show(true);
+    }
+    QWidget* C(int id) { return static_cast<qtui::QtWindow&>(*page).ControlWidget(id); }
+    qtui::IpAddressEdit* Ip(int id) { return static_cast<qtui::IpAddressEdit*>(C(id)); }
+    // Types the way a user does: each key goes to the field that has the caret now.
+    void TypeIp(int id, const char* keys) {
+        for (const char* k = keys; *k != '\0'; ++k) {
+            QTest::keyClick(Ip(id)->Field(Ip(id)->CurrentField()), *k);
+        }
+    }
+
+    QtToolkit ui;
+    FakeEvents events;
+    std::unique_ptr<IWindow> page;
+};
+
+TEST_F(QtControlsTest, EditLimitCutsTypingAndEachKeystrokeReportsChanged) {
+    page->CreateControl(1030, ControlKind::Edit, {100, 100, 120, 21});
+    page->SetLimit(1030, 5);
+    QTest::keyClicks(C(1030), "abcdefgh");
+    EXPECT_EQ(page->GetText(1030), "abcde");
+    EXPECT_EQ(events.Count(1030, Notify::Changed), 5);
+
+    page->SetText(1030, "xyz");  // not the user: no notification
+    EXPECT_EQ(events.Count(1030, Notify::Changed), 5);
+    EXPECT_EQ(page->GetText(1030), "xyz");
+    page->SetLimit(1030, 0);  // 0: as long as the field allows
+    QTest::keyClicks(C(1030), std::string(300, 'x').c_str());
+    EXPECT_EQ(page->GetText(1030).size(), 303u);
+}
+
+TEST_F(QtControlsTest, PasswordEditMasksWhatItHolds) {
+    page->CreateControl(1031, ControlKind::PasswordEdit, {100, 130, 120, 21});
+    QTest::keyClicks(C(1031), "s3cret");
+    auto* edit = static_cast<QLineEdit*>(C(1031));
+    EXPECT_EQ(edit->echoMode(), QLineEdit::Password);
+    EXPECT_EQ(page->GetText(1031), "s3cret");
+    EXPECT_FALSE(edit->displayText().contains(QStringLiteral("s3cret")));
+    EXPECT_EQ(edit->displayText().size(), 6);
+}
+
+TEST_F(QtControlsTest, IpAddressTextRules) {
+    struct Case {
+        const char* set;
+        const char* read;
+    };
+    const Case cases[] = {
+        {"", "0.0.0.0"},
+        {"10.0.0.1", "10.0.0.1"},
+        {"192.168.2.1", "192.168.2.1"},
+        {"300.1.2.999", "255.1.2.255"},  // over 255 is clamped
+        {"10..3", "10.0.3.0"},           // blank fields read as 0
+        {"0.0.0.0", "0.0.0.0"},
+    };
+    page->CreateControl(1032, ControlKind::IpAddress, {406, 297, 133, 21});
+    EXPECT_EQ(page->GetText(1032), "0.0.0.0");  // a fresh control is blank
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.set);
+        page->SetText(1032, c.set);
+        EXPECT_EQ(page->GetText(1032), c.read);
+    }
+    page->SetText(1032, "1.2.3.4");
+    page->SetText(1032, "");
+    EXPECT_EQ(page->GetText(1032), "0.0.0.0");
+    EXPECT_TRUE(Ip(1032)->Field(0)->text().isEmpty());
+    EXPECT_EQ(events.Count(1032, Notify::FieldChanged), 0);  // the core's own changes
+}
+
+TEST_F(QtControlsTest, IpAddressTypingMovesOnAfterThreeDigitsOrADot) {
+    page->CreateControl(1032, ControlKind::IpAddress, {406, 297, 133, 21});
+    TypeIp(1032, "192168.2.");
+    EXPECT_EQ(Ip(1032)->CurrentField(), 3);
+    TypeIp(1032, "7");
+    EXPECT_EQ(page->GetText(1032), "192.168.2.7");
+    // One report per change of a field's value by the user.
+    EXPECT_EQ(events.Count(1032, Notify::FieldChanged), 8);
+
+    page->SetText(1032, "");
+    Ip(1032)->FocusField(0);
+    TypeIp(1032, "999");
+    EXPECT_EQ(page->GetText(1032), "255.0.0.0");
+    TypeIp(1032, "4x");  // letters are no octet text
+    EXPECT_EQ(page->GetText(1032), "255.4.0.0");
+}
+
+TEST_F(QtControlsTest, IpAddressReportsFocusOnlyWhenEnteringOrLeavingTheWholeControl) {
+    page->CreateControl(1032, ControlKind::IpAddress, {406, 297, 133, 21});
+    page->CreateControl(1030, ControlKind::Edit, {100, 100, 120, 21});
+    QApplication::setActiveWindow(static_cast<qtui::QtWindow&>(*page).Widget());
+    page->SetFocus(1032);
+    TypeIp(1032, "10.");  // moving between fields stays inside the control
+    page->SetFocus(1030);
+    EXPECT_EQ(events.Count(1032, Notify::SetFocus), 1);
+    EXPECT_EQ(events.Count(1032, Notify::KillFocus), 1);
+    EXPECT_EQ(events.Count(1030, Notify::SetFocus), 1);
+}
+
+TEST_F(QtControlsTest, TabMovesBetweenFieldsAndSkipsHotspots) {
+    page->CreateControl(1030, ControlKind::Edit, {100, 100, 120, 21});
+    page->CreateControl(1009, ControlKind::Hotspot, {14, 22, 79, 75});
+    page->CreateControl(1031, ControlKind::PasswordEdit, {100, 130, 120, 21});
+    QApplication::setActiveWindow(static_cast<qtui::QtWindow&>(*page).Widget());
+    page->SetFocus(1030);
+    ASSERT_TRUE(C(1030)->hasFocus());
+    QTest::keyClick(C(1030), Qt::Key_Tab);
+    EXPECT_TRUE(C(1031)->hasFocus());
+    EXPECT_EQ(events.Count(1030, Notify::KillFocus), 1);
+    EXPECT_EQ(events.Count(1031, Notify::SetFocus), 1);
+    EXPECT_EQ(events.keys, (std::vector<Key>{Key::Other}));  // reported once, then delivered
+}
+
+TEST_F(QtControlsTest, DropListSelectionAndUserChange) {
+    page->CreateControl(1040, ControlKind::DropList, {405, 376, 133, 21});
+    page->SetItems(1040, {"Continuous", "Connect On Demand"});
+    EXPECT_EQ(page->GetSelection(1040), -1);
+    page->SetSelection(1040, 0);
+    EXPECT_EQ(page->GetSelection(1040), 0);
+    EXPECT_EQ(page->GetText(1040), "Continuous");
+    page->SetSelection(1040, 5);
+    EXPECT_EQ(page->GetSelection(1040), -1);
+    page->SetSelection(1040, 0);
+    EXPECT_EQ(events.Count(1040, Notify::SelChange), 0);  // the core's own choice
+
+    QTest::keyClick(C(1040), Qt::Key_Down);  // the user picks the next item
+    EXPECT_EQ(page->GetSelection(1040), 1);
+    EXPECT_EQ(page->GetText(1040), "Connect On Demand");
+    EXPECT_EQ(events.Count(1040, Notify::SelChange), 1);
+    EXPECT_FALSE(static_cast<QComboBox*>(C(1040))->isEditable());
+}
+
+TEST_F(QtControlsTest, LabelsAndButtonsCarryTheirTextAndMove) {
+    page->CreateControl(1018, ControlKind::StaticText, {107, 155, 94, 21});
+    page->CreateControl(1060, ControlKind::PushButton, {51, 39, 72, 28});
+    page->SetText(1018, "<b>ZR-8</b>");  // texts are shown as they are, never as markup
+    page->SetText(1060, "OK");
+    EXPECT_EQ(page->GetText(1018), "<b>ZR-8</b>");
+    EXPECT_EQ(page->GetText(1060), "OK");
+    EXPECT_EQ(page->ControlRect(1018), (Rect{107, 155, 94, 21}));
+    page->MoveControl(1018, {10, 20, 30, 40});
+    EXPECT_EQ(page->ControlRect(1018), (Rect{10, 20, 30, 40}));
+    page->ShowControl(1060, false);
+    EXPECT_FALSE(page->IsControlVisible(1060));
+    page->ShowControl(1060, true);
+    EXPECT_TRUE(page->IsControlVisible(1060));
+    QTest::mouseClick(C(1060), Qt::LeftButton);
+    EXPECT_EQ(events.Count(1060, Notify::Clicked), 1);
+}
+
+}  // namespace
+}  // namespace zavro
