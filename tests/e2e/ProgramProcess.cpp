@@ -21,7 +21,10 @@ namespace zavro::e2e {
 
 namespace {
 
-bool Inherited(const char* entry) {
+// A variable the run sets itself is not inherited either: the first of two would win.
+bool Inherited(const char* entry, const std::map<std::string, std::string>& env) {
+    const char* eq = std::strchr(entry, '=');
+    if (eq == nullptr || env.count(std::string(entry, eq)) != 0) return false;
     return std::strncmp(entry, "ZAVRO_", 6) != 0 &&
            std::strncmp(entry, "QT_QPA_PLATFORM=", 16) != 0;
 }
@@ -58,7 +61,7 @@ bool ProgramProcess::Start(const std::string& program, const std::string& folder
     if (m_pid > 0) return false;
     std::vector<std::string> entries;
     for (char** e = environ; e != nullptr && *e != nullptr; ++e) {
-        if (Inherited(*e)) entries.emplace_back(*e);
+        if (Inherited(*e, env)) entries.emplace_back(*e);
     }
     for (const auto& [name, value] : env) entries.push_back(name + "=" + value);
     std::vector<char*> envp;

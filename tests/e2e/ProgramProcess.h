@@ -28,9 +28,9 @@ public:
     ProgramProcess(const ProgramProcess&) = delete;
     ProgramProcess& operator=(const ProgramProcess&) = delete;
 
-    // Every ZAVRO_* and QT_QPA_PLATFORM variable of this process is left out of the
-    // child's environment; env adds the ones the run wants. stdout and stderr go to
-    // outputFile. False when the spawn fails.
+    // Every ZAVRO_* and QT_QPA_PLATFORM variable of this process, and every one env names,
+    // is left out of the child's environment; env adds the ones the run wants. stdout and
+    // stderr go to outputFile. False when the spawn fails.
     bool Start(const std::string& program, const std::string& folder,
                const std::map<std::string, std::string>& env, const std::string& outputFile);
     // Waits (real time) until the child ends, at most limitMs; then SIGKILL.

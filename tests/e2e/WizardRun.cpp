@@ -33,7 +33,7 @@ void WizardRunTest::TearDown() {
     }
 }
 
-void WizardRunTest::StartRouter(bool internetUp) {
+void WizardRunTest::StartRouter(bool internetUp, std::function<void(const std::string&)> log) {
     // Each run starts from no earlier state file and no earlier message log.
     fs::remove(Temp("state.json"));
     fs::remove(Temp("messages.log"));
@@ -41,11 +41,13 @@ void WizardRunTest::StartRouter(bool internetUp) {
     options.model = 8;  // the model the router check settles on
     options.internetUp = internetUp;
     options.stateFile = Temp("state.json").string();
+    options.log = std::move(log);
     m_sim = std::make_unique<routersim::Simulator>(options);
     ASSERT_TRUE(m_sim->Start());
 }
 
-WizardOutcome WizardRunTest::RunWizard(const std::vector<std::string>& script) {
+WizardOutcome WizardRunTest::RunWizard(const std::vector<std::string>& script,
+                                       const RunOptions& run) {
     WizardOutcome outcome;
     std::string text;
     for (const auto& line : script) text += line + "\n";
@@ -55,19 +57,28 @@ WizardOutcome WizardRunTest::RunWizard(const std::vector<std::string>& script) {
     }
     const std::string port = std::to_string(m_sim->Port());
     const std::string internet = std::to_string(m_sim->InternetPort());
-    const std::map<std::string, std::string> env = {
+    std::map<std::string, std::string> env = {
         {"QT_QPA_PLATFORM", "offscreen"},
         {"ZAVRO_ROUTER", "127.0.0.1:" + port},
         {"ZAVRO_HOME_URL", "http://127.0.0.1:" + internet + "/"},
         {"ZAVRO_TIME_SCALE", "0.001"},
         {"ZAVRO_AUTOMATION", Temp("script.txt").string()},
-        {"ZAVRO_AUTOMATION_VERBOSE", "1"},
         {"ZAVRO_MESSAGE_LOG", Temp("messages.log").string()},
         {"ZAVRO_REGISTRY_FILE", Temp("registry").string()},
         {"ZAVRO_LOOPBACK_ONLY", "1"},
         {"ZAVRO_TIMING_LOG", Temp("timing.log").string()},
         {"XDG_RUNTIME_DIR", m_dir.string()},
     };
+    if (run.echoScript) env["ZAVRO_AUTOMATION_VERBOSE"] = "1";
+    if (run.homeInside) {
+        const fs::path home = Temp("home");
+        fs::create_directories(home);
+        env["HOME"] = home.string();
+        env["XDG_CONFIG_HOME"] = (home / ".config").string();
+        env["XDG_CACHE_HOME"] = (home / ".cache").string();
+        env["XDG_DATA_HOME"] = (home / ".local/share").string();
+        env["XDG_STATE_HOME"] = (home / ".local/state").string();
+    }
     fs::remove(Temp("timing.log"));
     ProgramProcess program;
     if (!program.Start(WizardProgram(), WizardFolder(), env, Temp("output.txt").string())) {

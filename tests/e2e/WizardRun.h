@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <ostream>
@@ -36,6 +37,14 @@ struct WizardOutcome {
     std::vector<std::string> stamps;
 };
 
+struct RunOptions {
+    // ZAVRO_AUTOMATION_VERBOSE: an opt-in echo of every script line, typed text included.
+    bool echoScript = true;
+    // HOME and the XDG folders inside the test's folder, so whatever the program keeps
+    // there can be inspected (and the tester's own are left alone).
+    bool homeInside = false;
+};
+
 class WizardRunTest : public ::testing::Test {
 protected:
     static constexpr unsigned kRunLimitMs = 60000;  // far beyond a healthy run
@@ -43,9 +52,10 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
-    void StartRouter(bool internetUp = true);
+    // log gets the simulator's line per request, from its threads.
+    void StartRouter(bool internetUp = true, std::function<void(const std::string&)> log = {});
     // Writes the script, runs the program to its end (or the limit) and collects the logs.
-    WizardOutcome RunWizard(const std::vector<std::string>& script);
+    WizardOutcome RunWizard(const std::vector<std::string>& script, const RunOptions& run = {});
 
     // A value of the state file: a string without its quotes, or a number or boolean.
     std::optional<std::string> StateValue(const std::string& key) const;

@@ -7,6 +7,7 @@
 
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #if __has_include("RouterSim.h")
@@ -56,7 +57,10 @@ protected:
         routersim::Options options;
         options.model = model;
         options.internetUp = internetUp;
-        m_sim = std::make_unique<routersim::Simulator>(options);
+        StartRouter(std::move(options));
+    }
+    void StartRouter(routersim::Options options) {
+        m_sim = std::make_unique<routersim::Simulator>(std::move(options));
         ASSERT_TRUE(m_sim->Start());
         Ports().routerHost = "127.0.0.1";
         Ports().routerPort = m_sim->Port();
