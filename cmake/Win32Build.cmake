@@ -12,7 +12,7 @@ set(ZAVRO_SHARED_ADAPTERS
   src/platform/posix/PosixClock.cpp src/platform/posix/TimeScale.cpp
   src/platform/posix/Environment.cpp src/platform/posix/NetGuard.cpp
   src/platform/posix/StbPictures.cpp src/platform/posix/FileRegistry.cpp
-  src/platform/posix/ProfileReader.cpp)
+  src/platform/posix/ProfileReader.cpp src/platform/posix/RunLogs.cpp)
 add_library(zavro_shared_adapters STATIC ${ZAVRO_SHARED_ADAPTERS})
 target_include_directories(zavro_shared_adapters PUBLIC src PRIVATE /usr/include/stb)
 target_link_libraries(zavro_shared_adapters PUBLIC zavro_core ws2_32)
@@ -20,6 +20,7 @@ target_link_libraries(zavro_shared_adapters PUBLIC zavro_core ws2_32)
 file(GLOB ZAVRO_WIN32_SOURCES CONFIGURE_DEPENDS src/platform/win32/*.cpp)
 list(FILTER ZAVRO_WIN32_SOURCES EXCLUDE REGEX ".*/(main|AutoRun)\\.cpp$")
 add_library(zavro_win32 STATIC ${ZAVRO_WIN32_SOURCES})
+target_include_directories(zavro_win32 PRIVATE /usr/include/stb)
 target_link_libraries(zavro_win32 PUBLIC zavro_shared_adapters zavro_core
   wininet ws2_32 iphlpapi advapi32 shell32 comctl32 comdlg32 gdi32 user32 ole32)
 
@@ -33,8 +34,23 @@ if(EXISTS ${CMAKE_SOURCE_DIR}/src/platform/win32/main.cpp)
 endif()
 if(EXISTS ${CMAKE_SOURCE_DIR}/src/platform/win32/AutoRun.cpp)
   add_executable(AutoRun WIN32 src/platform/win32/AutoRun.cpp)
-  target_link_libraries(AutoRun PRIVATE shell32 user32)
+  target_link_libraries(AutoRun PRIVATE shell32 user32 gdi32)
   set_target_properties(AutoRun PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${ZAVRO_MEDIUM_DIR})
+endif()
+
+# The medium's pictures, texts and documents come from the Linux build's demo medium.
+set(ZAVRO_LINUX_MEDIUM "" CACHE PATH "Demo medium of the Linux build (its build/medium)")
+if(ZAVRO_LINUX_MEDIUM)
+  set(ZAVRO_MEDIUM_STAMP ${CMAKE_BINARY_DIR}/medium.stamp)
+  add_custom_command(
+    OUTPUT ${ZAVRO_MEDIUM_STAMP}
+    COMMAND ${CMAKE_COMMAND} -DFROM=${ZAVRO_LINUX_MEDIUM} -DTO=${ZAVRO_MEDIUM_DIR}
+            -P ${CMAKE_SOURCE_DIR}/cmake/AssembleWinMedium.cmake
+    COMMAND ${CMAKE_COMMAND} -E touch ${ZAVRO_MEDIUM_STAMP}
+    DEPENDS ${CMAKE_SOURCE_DIR}/cmake/AssembleWinMedium.cmake ${ZAVRO_LINUX_MEDIUM}/Wizard/image/01.jpg
+    COMMENT "Assembling the Windows setup medium in ${ZAVRO_MEDIUM_DIR}"
+    VERBATIM)
+  add_custom_target(medium ALL DEPENDS ${ZAVRO_MEDIUM_STAMP})
 endif()
 
 if(ZAVRO_BUILD_TESTS)

@@ -11,6 +11,7 @@
 #include "GuiSupport.h"
 #include "platform/qt/QtSupport.h"
 #include "platform/qt/QtToolkit.h"
+#include "platform/posix/TimeScale.h"
 
 namespace zavro {
 namespace {
@@ -43,7 +44,7 @@ TEST(QtSupportTest, TimeScaleAcceptsOnlyPositiveDecimals) {
                           {"inf", 1.0},   {"nan", 1.0}, {" 0.25", 0.25}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.text == nullptr ? "(unset)" : c.text);
-        EXPECT_DOUBLE_EQ(qtui::ParseTimeScale(c.text), c.scale);
+        EXPECT_DOUBLE_EQ(ParseTimeScale(c.text ? c.text : "").value_or(1.0), c.scale);
     }
     EXPECT_EQ(qtui::ScaledInterval(50000, 0.001), 50);
     EXPECT_EQ(qtui::ScaledInterval(120000, 1.0), 120000);

@@ -70,6 +70,11 @@ std::optional<Image> StbPictures::Decode(const std::uint8_t* data, std::size_t s
     int w = 0, h = 0, n = 0;
     stbi_uc* rgba = stbi_load_from_memory(data, static_cast<int>(size), &w, &h, &n, 4);
     if (rgba == nullptr) return std::nullopt;
+    // A GIF may claim a zero-wide screen; stb then hands back an empty buffer.
+    if (w <= 0 || h <= 0) {
+        stbi_image_free(rgba);
+        return std::nullopt;
+    }
     Image img(w, h);
     const std::size_t count = static_cast<std::size_t>(w) * static_cast<std::size_t>(h);
     for (std::size_t i = 0; i < count; ++i) {

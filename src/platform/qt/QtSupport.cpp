@@ -1,12 +1,9 @@
 #include "platform/qt/QtSupport.h"
 
 #include <QStringList>
-#include <chrono>
-#include <cmath>
-#include <cstdio>
-#include <cstdlib>
 #include <cstring>
-#include <limits>
+
+#include "platform/posix/TimeScale.h"
 
 namespace zavro::qtui {
 
@@ -33,58 +30,12 @@ QString ConvertFileFilter(const std::string& filter) {
     return entries.join(QStringLiteral(";;"));
 }
 
-double ParseTimeScale(const char* text) {
-    if (text == nullptr || *text == '\0') return 1.0;
-    char* end = nullptr;
-    const double value = std::strtod(text, &end);
-    while (end != nullptr && (*end == ' ' || *end == '\t')) ++end;
-    if (end == text || (end != nullptr && *end != '\0')) return 1.0;
-    if (!std::isfinite(value) || value <= 0.0) return 1.0;
-    return value;
-}
-
 double TimeScaleFromEnvironment() {
-    return ParseTimeScale(std::getenv("ZAVRO_TIME_SCALE"));
+    return TimeScale();
 }
 
 void LogTiming(const char* event, const QString& detail) {
-    static const char* const path = std::getenv("ZAVRO_TIMING_LOG");
-    if (path == nullptr || *path == '\0') return;
-    // Taken first, so the file write is not part of what is measured.
-    const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(
-                        std::chrono::steady_clock::now().time_since_epoch())
-                        .count();
-    if (FILE* f = std::fopen(path, "a")) {
-        std::fprintf(f, "%s %s %lld\n", event, detail.toUtf8().constData(),
-                     static_cast<long long>(ns));
-        std::fclose(f);
-    }
-}
-
-int ScaledInterval(unsigned milliseconds, double scale) {
-    const double scaled = std::round(static_cast<double>(milliseconds) * scale);
-    if (scaled < 1.0) return 1;
-    if (scaled > static_cast<double>(std::numeric_limits<int>::max())) {
-        return std::numeric_limits<int>::max();
-    }
-    return static_cast<int>(scaled);
-}
-
-std::string MessageLogLine(const std::string& caption, const std::string& text) {
-    std::string line = caption;
-    line += '\t';
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        if (c == '\r') {
-            if (i + 1 < text.size() && text[i + 1] == '\n') ++i;
-            line += "\\n";
-        } else if (c == '\n') {
-            line += "\\n";
-        } else {
-            line += c;
-        }
-    }
-    return line;
+    zavro::LogTiming(event, detail.toStdString());
 }
 
 QImage ToQImage(const Image& image) {

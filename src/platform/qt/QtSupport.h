@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/Image.h"
+#include "platform/posix/RunLogs.h"
 
 namespace zavro::qtui {
 
@@ -14,16 +15,10 @@ namespace zavro::qtui {
 QString ConvertFileFilter(const std::string& filter);
 
 // ZAVRO_TIME_SCALE: a positive finite decimal; anything else (or unset) gives 1.
-double ParseTimeScale(const char* text);
 double TimeScaleFromEnvironment();
-// Timer interval after scaling; never below 1 ms so a scaled timer cannot spin.
-int ScaledInterval(unsigned milliseconds, double scale);
-
-// One line of the message log: "caption<TAB>text" with line breaks written as "\n".
-std::string MessageLogLine(const std::string& caption, const std::string& text);
-
-// ZAVRO_TIMING_LOG=<file>: appends "<event> <detail> <steady-clock ns>" for the
-// whole-program benchmark (clicks and first paints); does nothing when unset.
+using zavro::MessageLogLine;
+using zavro::ScaledInterval;
+// See zavro::LogTiming.
 void LogTiming(const char* event, const QString& detail);
 
 // 0xAARRGGBB pixels map one to one onto QImage::Format_ARGB32.

@@ -1,8 +1,7 @@
 #include "platform/qt/QtToolkit.h"
 
-#include <QCoreApplication>
-
 #include <QApplication>
+#include <QCoreApplication>
 #include <QCursor>
 #include <QFile>
 #include <QFileDialog>
@@ -10,8 +9,6 @@
 #include <QThread>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <mutex>
 
 #include "platform/qt/QtAutomation.h"
 #include "platform/qt/QtSupport.h"
@@ -38,8 +35,6 @@ void OnUi(F&& f, bool wait) {
                                   wait ? Qt::BlockingQueuedConnection : Qt::QueuedConnection);
     }
 }
-
-std::mutex g_logMutex;  // message boxes may come from several threads at once
 
 }  // namespace
 
@@ -70,13 +65,7 @@ std::unique_ptr<IWindow> QtToolkit::CreateWindow(IWindowEvents& events, const Re
 }
 
 void QtToolkit::MessageBox(const std::string& utf8Text, const std::string& caption) {
-    if (const char* log = std::getenv("ZAVRO_MESSAGE_LOG"); log != nullptr && *log != '\0') {
-        std::lock_guard lock(g_logMutex);
-        std::ofstream out(log, std::ios::app | std::ios::binary);
-        out << qtui::MessageLogLine(caption, utf8Text) << '\n';
-        if (!out) std::fprintf(stderr, "zavro: cannot write the message log %s\n", log);
-        return;
-    }
+    if (LogMessageBox(caption, utf8Text)) return;
     if (QCoreApplication::instance() == nullptr) {
         std::fprintf(stderr, "%s: %s\n", caption.c_str(), utf8Text.c_str());
         return;

@@ -1,0 +1,450 @@
+// The Win32 UI toolkit adapter under Wine's null graphics driver, driven by the window
+// messages that the mouse, the keyboard and worker threads produce.
+#include "platform/win32/Win32Ui.h"
+// Before windows.h, whose CreateWindow and MessageBox macros would rename the port's methods.
+#include <windows.h>
+// after windows.h
+#include <commctrl.h>
+#include <gtest/gtest.h>
+#undef CreateWindow
+#undef MessageBox
+
+#include <filesystem>
+#include <fstream>
+#include <thread>
+
+#include "platform/win32/Win32Automation.h"
+
+namespace zavro::win32 {
+namespace {
+
+struct Recorder final : IWindowEvents {
+    std::vector<std::pair<int, Notify>> controls;
+    std::vector<std::pair<int, HotState>> hot;
+    std::vector<int> timers;
+    std::vector<unsigned> posted;
+    DWORD postedOn = 0;
+    std::vector<int> cursorAsks;
+    std::vector<Key> keys;
+    int paints = 0;
+    CursorShape cursor = CursorShape::Hand;
+    bool swallowKeys = false;
+    std::function<void(int, Notify)> onControl;
+    std::function<void(int)> onTimer;
+
+    void OnControl(int id, Notify code) override {
+        controls.emplace_back(id, code);
+        if (onControl) onControl(id, code);
+    }
+    void OnHotState(int id, HotState state) override { hot.emplace_back(id, state); }
+    void OnTimer(int id) override {
+        timers.push_back(id);
+        if (onTimer) onTimer(id);
+    }
+    void OnPosted(unsigned message) override {
+        posted.push_back(message);
+        postedOn = GetCurrentThreadId();
+    }
+    void OnPaint() override { ++paints; }
+    CursorShape OnSetCursor(int id) override {
+        cursorAsks.push_back(id);
+        return cursor;
+    }
+    bool OnKeyDown(Key key) override {
+        keys.push_back(key);
+        return swallowKeys;
+    }
+    int Count(int id, Notify code) const {
+        int n = 0;
+        for (const auto& [i, c] : controls) n += i == id && c == code;
+        return n;
+    }
+};
+
+class Win32UiTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        window = ui.CreateWindow(events, {100, 80, 800, 600}, {false, "CTestPage"});
+        ASSERT_NE(window, nullptr);
+        window->SetBackground(Image(800, 600, 0xFF336699u));
+        window->Show(true);
+        ui.Pump();
+    }
+    void TearDown() override {
+        window.reset();
+        ui.Pump();
+    }
+    HWND Control(int id) {
+        auto state = ui.FindVisibleWindow("CTestPage");
+        return state ? static_cast<HWND>(ControlHandle(*state, id)) : nullptr;
+    }
+    HWND Page() {
+        auto state = ui.FindVisibleWindow("CTestPage");
+        return state ? static_cast<HWND>(HwndOf(*state)) : nullptr;
+    }
+    static void Mouse(HWND h, UINT msg, int x, int y) {
+        SendMessageW(h, msg, msg == WM_LBUTTONDOWN ? MK_LBUTTON : 0, MAKELPARAM(x, y));
+    }
+    static void Chars(HWND h, const std::wstring& text) {
+        for (wchar_t c : text) SendMessageW(h, WM_CHAR, c, 1);
+    }
+
+    Win32Toolkit ui;
+    Recorder events;
+    std::unique_ptr<IWindow> window;
+};
+
+TEST_F(Win32UiTest, PageIsABorderlessPopupOfTheGivenPlace) {
+    HWND page = Page();
+    ASSERT_NE(page, nullptr);
+    const LONG_PTR style = GetWindowLongPtrW(page, GWL_STYLE);
+    EXPECT_TRUE(style & WS_POPUP);
+    EXPECT_FALSE(style & (WS_CAPTION | WS_THICKFRAME));
+    EXPECT_EQ(window->Geometry(), (Rect{100, 80, 800, 600}));
+    window->SetGeometry({10, 20, 800, 600});
+    EXPECT_EQ(window->Geometry(), (Rect{10, 20, 800, 600}));
+    EXPECT_TRUE(window->IsVisible());
+    const int before = events.paints;
+    window->Invalidate();
+    UpdateWindow(page);
+    EXPECT_GT(events.paints, before);  // the core recomputes before the picture is drawn
+    const Rect area = window->WorkArea();
+    EXPECT_GT(area.w, 0);
+    EXPECT_GT(area.h, 0);
+    window->Show(false);
+    EXPECT_FALSE(window->IsVisible());
+}
+
+TEST_F(Win32UiTest, HotspotReportsItsStatesAndClicksOnlyWhenReleasedOverItself) {
+    window->CreateControl(1013, ControlKind::Hotspot, {600, 500, 80, 30});
+    window->CreateControl(1020, ControlKind::Edit, {100, 100, 150, 20});
+    HWND hot = Control(1013);
+    HWND edit = Control(1020);
+    ASSERT_TRUE(hot && edit);
+    EXPECT_TRUE((GetWindowLongPtrW(hot, GWL_STYLE) & BS_TYPEMASK) == BS_OWNERDRAW);
+    window->SetFocus(1020);
+
+    Mouse(hot, WM_MOUSEMOVE, 10, 10);
+    Mouse(hot, WM_LBUTTONDOWN, 10, 10);
+    Mouse(hot, WM_LBUTTONUP, 10, 10);
+    EXPECT_EQ(events.hot,
+              (std::vector<std::pair<int, HotState>>{
+                  {1013, HotState::Hover}, {1013, HotState::Pressed}, {1013, HotState::Hover}}));
+    EXPECT_EQ(events.Count(1013, Notify::Clicked), 1);
+    EXPECT_EQ(GetFocus(), edit);  // a hotspot never takes the focus from the field
+
+    // Pressed, dragged off and released outside: no click.
+    Mouse(hot, WM_LBUTTONDOWN, 10, 10);
+    Mouse(hot, WM_MOUSEMOVE, 200, 10);
+    Mouse(hot, WM_LBUTTONUP, 200, 10);
+    EXPECT_EQ(events.Count(1013, Notify::Clicked), 1);
+    EXPECT_EQ(events.hot.back(), (std::pair<int, HotState>{1013, HotState::Normal}));
+
+    // Disabled or hidden: the messages still arrive, but nothing is reported.
+    window->EnableControl(1013, false);
+    EXPECT_FALSE(window->IsControlEnabled(1013));
+    SendMessageW(hot, BM_CLICK, 0, 0);
+    window->EnableControl(1013, true);
+    window->ShowControl(1013, false);
+    EXPECT_FALSE(window->IsControlVisible(1013));
+    SendMessageW(hot, BM_CLICK, 0, 0);
+    EXPECT_EQ(events.Count(1013, Notify::Clicked), 1);
+    window->ShowControl(1013, true);
+    SendMessageW(hot, BM_CLICK, 0, 0);
+    EXPECT_EQ(events.Count(1013, Notify::Clicked), 2);
+}
+
+TEST_F(Win32UiTest, EditsKeepTheirLimitMaskAndReportOnlyTheUsersChanges) {
+    window->CreateControl(1036, ControlKind::Edit, {100, 100, 150, 20});
+    window->CreateControl(1037, ControlKind::PasswordEdit, {100, 130, 150, 20});
+    HWND edit = Control(1036);
+    HWND secret = Control(1037);
+    EXPECT_TRUE(GetWindowLongPtrW(secret, GWL_STYLE) & ES_PASSWORD);
+    EXPECT_FALSE(GetWindowLongPtrW(edit, GWL_STYLE) & ES_PASSWORD);
+
+    window->SetLimit(1036, 5);
+    Chars(edit, L"abcdefgh");
+    EXPECT_EQ(window->GetText(1036), "abcde");
+    EXPECT_GE(events.Count(1036, Notify::Changed), 1);
+    const int changes = events.Count(1036, Notify::Changed);
+    window->SetText(1036, "Caf\xC3\xA9");  // UTF-8 both ways
+    EXPECT_EQ(window->GetText(1036), "Caf\xC3\xA9");
+    EXPECT_EQ(events.Count(1036, Notify::Changed), changes);
+
+    window->SetText(1037, "s3cret");
+    EXPECT_EQ(window->GetText(1037), "s3cret");
+    window->SetFocus(1036);
+    window->SetFocus(1037);
+    EXPECT_GE(events.Count(1036, Notify::KillFocus), 1);
+    EXPECT_GE(events.Count(1037, Notify::SetFocus), 1);
+}
+
+TEST_F(Win32UiTest, IpAddressControlReadsBlankFieldsAsZeroAndReportsFieldChanges) {
+    window->CreateControl(1032, ControlKind::IpAddress, {100, 100, 150, 20});
+    HWND ip = Control(1032);
+    wchar_t cls[32] = {};
+    GetClassNameW(ip, cls, 32);
+    EXPECT_STREQ(cls, WC_IPADDRESSW);
+    EXPECT_EQ(window->GetText(1032), "0.0.0.0");
+    window->SetText(1032, "10.1.2.254");
+    EXPECT_EQ(window->GetText(1032), "10.1.2.254");
+    window->SetText(1032, "300.1.1.1");  // no address: the control is cleared
+    EXPECT_EQ(window->GetText(1032), "0.0.0.0");
+    EXPECT_EQ(events.Count(1032, Notify::FieldChanged), 0);  // set by the program
+
+    // The user types into the first field and leaves it.
+    HWND field = GetWindow(ip, GW_CHILD);
+    ASSERT_NE(field, nullptr);
+    SetFocus(field);
+    Chars(field, L"192");
+    SetFocus(Page());
+    EXPECT_GE(events.Count(1032, Notify::FieldChanged), 1);
+    const std::string text = window->GetText(1032);
+    EXPECT_TRUE(text.rfind("192.", 0) == 0 || text.substr(text.rfind('.') + 1) == "192") << text;
+}
+
+TEST_F(Win32UiTest, DropListSelectsWithoutReportingWhatTheProgramDoes) {
+    window->CreateControl(1040, ControlKind::DropList, {100, 100, 150, 20});
+    HWND list = Control(1040);
+    EXPECT_EQ(GetWindowLongPtrW(list, GWL_STYLE) & 3, CBS_DROPDOWNLIST);
+    window->SetItems(1040, {"Continuous", "Connect On Demand"});
+    EXPECT_EQ(window->GetSelection(1040), -1);
+    EXPECT_EQ(window->GetText(1040), "");
+    window->SetSelection(1040, 1);
+    EXPECT_EQ(window->GetSelection(1040), 1);
+    EXPECT_EQ(window->GetText(1040), "Connect On Demand");
+    window->SetSelection(1040, 7);
+    EXPECT_EQ(window->GetSelection(1040), -1);
+    EXPECT_EQ(events.Count(1040, Notify::SelChange), 0);
+    EXPECT_EQ(window->ControlRect(1040), (Rect{100, 100, 150, 20}));  // not the list's room
+    SendMessageW(list, CB_SETCURSEL, 0, 0);
+    SendMessageW(Page(), WM_COMMAND, MAKEWPARAM(1040, CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(list));
+    EXPECT_EQ(events.Count(1040, Notify::SelChange), 1);
+}
+
+TEST_F(Win32UiTest, CursorIsTheCoresChoiceAndTheWaitCursorOverEverything) {
+    window->CreateControl(1013, ControlKind::Hotspot, {600, 500, 80, 30});
+    window->CreateControl(1014, ControlKind::Hotspot, {500, 500, 80, 30});
+    window->ShowControl(1014, false);
+    const HCURSOR hand = LoadCursorW(nullptr, MAKEINTRESOURCEW(32649));
+    const HCURSOR arrow = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));
+    const HCURSOR wait = LoadCursorW(nullptr, MAKEINTRESOURCEW(32514));
+    auto over = [&](HWND h) {
+        return SendMessageW(Page(), WM_SETCURSOR, reinterpret_cast<WPARAM>(h),
+                            MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+    };
+    EXPECT_TRUE(over(Control(1013)));
+    EXPECT_EQ(GetCursor(), hand);
+    events.cursor = CursorShape::Arrow;
+    over(Control(1014));  // hidden: the page itself is under the mouse
+    EXPECT_EQ(GetCursor(), arrow);
+    EXPECT_EQ(events.cursorAsks, (std::vector<int>{1013, 0}));
+    ui.BeginWaitCursor();
+    ui.BeginWaitCursor();
+    ui.EndWaitCursor();
+    over(Control(1013));
+    EXPECT_EQ(GetCursor(), wait);
+    EXPECT_EQ(events.cursorAsks.size(), 2u);  // not asked while busy
+    ui.EndWaitCursor();
+    ui.EndWaitCursor();  // unbalanced: ignored
+    EXPECT_EQ(ui.WaitCursorDepth(), 0);
+}
+
+TEST_F(Win32UiTest, KeysReachTheCoreFirstAndEnterEndsTheWaitDialog) {
+    window->CreateControl(1036, ControlKind::Edit, {100, 100, 150, 20});
+    PostMessageW(Control(1036), WM_KEYDOWN, VK_RETURN, 1);
+    PostMessageW(Control(1036), WM_KEYDOWN, 'A', 1);
+    ui.Pump();
+    EXPECT_EQ(events.keys, (std::vector<Key>{Key::Enter, Key::Other}));
+
+    Recorder dialogEvents;
+    auto dialog = ui.CreateWindow(dialogEvents, {300, 250, 240, 120}, {true, "CZavroWait"});
+    const auto dialogState = ui.LiveWindows().back();
+    HWND dialogHwnd = static_cast<HWND>(HwndOf(*dialogState));
+    ASSERT_EQ(TitleOf(*dialogState), "CZavroWait");
+    EXPECT_TRUE(GetWindowLongPtrW(dialogHwnd, GWL_STYLE) & WS_CAPTION);
+    dialog->CreateControl(1060, ControlKind::PushButton, {80, 60, 80, 24});
+    // Escape swallowed by the core first, then Enter that it lets through ends the run.
+    dialogEvents.swallowKeys = true;
+    PostMessageW(dialogHwnd, WM_KEYDOWN, VK_ESCAPE, 1);
+    bool pageDisabled = false;
+    dialogEvents.onTimer = [&](int) {
+        pageDisabled = !IsWindowEnabled(Page());
+        dialogEvents.swallowKeys = false;
+        PostMessageW(dialogHwnd, WM_KEYDOWN, VK_RETURN, 1);
+        dialog->KillTimer(5);
+    };
+    dialog->SetTimer(5, 1);
+    EXPECT_EQ(dialog->RunModal(), 1);
+    EXPECT_TRUE(pageDisabled);  // modal to the pages
+    EXPECT_EQ(dialogEvents.keys, (std::vector<Key>{Key::Escape, Key::Enter}));
+    EXPECT_TRUE(IsWindowEnabled(Page()));  // the pages take input again
+    EXPECT_FALSE(dialog->IsVisible());
+
+    // The dialog's own button ends it with the code the core chooses; closing it cancels.
+    dialogEvents.onControl = [&](int id, Notify code) {
+        if (id == 1060 && code == Notify::Clicked) dialog->EndModal(7);
+    };
+    dialogEvents.onTimer = [&](int) {
+        dialog->KillTimer(5);
+        SendMessageW(static_cast<HWND>(ControlHandle(*dialogState, 1060)), BM_CLICK, 0, 0);
+    };
+    dialog->SetTimer(5, 1);
+    EXPECT_EQ(dialog->RunModal(), 7);
+    dialogEvents.onTimer = [&](int) {
+        dialog->KillTimer(5);
+        PostMessageW(dialogHwnd, WM_CLOSE, 0, 0);
+    };
+    dialog->SetTimer(5, 1);
+    EXPECT_EQ(dialog->RunModal(), 2);
+    // Destroyed while it runs: the run ends with -1 and nothing is touched afterwards.
+    dialogEvents.onTimer = [&](int) { dialog->Destroy(); };
+    dialog->SetTimer(5, 1);
+    EXPECT_EQ(dialog->RunModal(), -1);
+}
+
+TEST_F(Win32UiTest, TimersRepeatAtTheScaledIntervalUntilKilled) {
+    _putenv_s("ZAVRO_TIME_SCALE", "0.001");  // 5 s become 5 ms
+    window->SetTimer(11, 5000);
+    window->SetTimer(22, 5000);
+    window->SetTimer(22, 5000);  // restarting an id keeps one timer
+    EXPECT_TRUE(ui.PumpUntil([&] { return events.timers.size() >= 6; }, 5000));
+    window->KillTimer(11);
+    window->KillTimer(22);
+    ui.Pump();
+    const std::size_t fired = events.timers.size();
+    Sleep(30);
+    ui.Pump();
+    EXPECT_EQ(events.timers.size(), fired);
+    _putenv_s("ZAVRO_TIME_SCALE", "");
+}
+
+TEST_F(Win32UiTest, PostedMessagesArriveOnTheUiThreadAndStopWithTheWindow) {
+    auto poster = window->Poster();
+    const DWORD uiThread = GetCurrentThreadId();
+    std::thread worker([&] { EXPECT_TRUE(poster->Post(0x48A)); });
+    worker.join();
+    EXPECT_TRUE(events.posted.empty());  // not before the UI thread's loop runs
+    EXPECT_TRUE(ui.PumpUntil([&] { return !events.posted.empty(); }, 5000));
+    EXPECT_EQ(events.posted, std::vector<unsigned>{0x48A});
+    EXPECT_EQ(events.postedOn, uiThread);
+    window->Destroy();
+    EXPECT_FALSE(poster->Post(0x48B));  // a worker that outlived its page does no harm
+    window->SetText(1, "ignored");      // and so does the core
+    ui.Pump();
+    EXPECT_EQ(events.posted.size(), 1u);
+}
+
+TEST_F(Win32UiTest, PageClosedFromItsOwnHandlerGoesOnceTheHandlerReturns) {
+    window->CreateControl(1008, ControlKind::Hotspot, {600, 500, 80, 30});
+    HWND page = Page();
+    events.onControl = [&](int id, Notify) {
+        if (id == 1008) window.reset();  // the core frees the page inside the click
+    };
+    SendMessageW(Control(1008), BM_CLICK, 0, 0);
+    EXPECT_EQ(window, nullptr);
+    EXPECT_TRUE(IsWindow(page));  // its procedure was still on the stack
+    ui.Pump();
+    EXPECT_FALSE(IsWindow(page));
+    EXPECT_TRUE(ui.LiveWindows().empty());
+}
+
+TEST_F(Win32UiTest, DeferredTasksRunAfterTheCurrentMessage) {
+    std::vector<std::string> order;
+    window->CreateControl(1013, ControlKind::Hotspot, {600, 500, 80, 30});
+    events.onControl = [&](int, Notify) {
+        ui.Defer([&] { order.push_back("deferred"); });
+        order.push_back("click");
+    };
+    SendMessageW(Control(1013), BM_CLICK, 0, 0);
+    EXPECT_EQ(order, std::vector<std::string>{"click"});
+    ui.Pump();
+    EXPECT_EQ(order, (std::vector<std::string>{"click", "deferred"}));
+}
+
+TEST(Win32ToolkitTest, MessageLogFilterAndQuit) {
+    EXPECT_EQ(Win32Toolkit::DialogFilter("Binary files(*.bin)|*.bin|All files(*.*)|*.*||"),
+              std::string("Binary files(*.bin)\0*.bin\0All files(*.*)\0*.*\0\0", 46));
+    EXPECT_EQ(Win32Toolkit::DialogFilter("Text|*.txt"), std::string("Text\0*.txt\0", 11));
+
+    const auto log = std::filesystem::temp_directory_path() / "zavro-win32-messages.log";
+    std::filesystem::remove(log);
+    _putenv_s("ZAVRO_MESSAGE_LOG", log.string().c_str());
+    Win32Toolkit ui;
+    ui.MessageBox("one\r\ntwo", "Zavro");
+    std::thread([&] { ui.MessageBox("from a worker", "Zavro"); }).join();
+    _putenv_s("ZAVRO_MESSAGE_LOG", "");
+    std::ifstream in(log);
+    std::string a, b;
+    std::getline(in, a);
+    std::getline(in, b);
+    EXPECT_EQ(a, "Zavro\tone\\ntwo");
+    EXPECT_EQ(b, "Zavro\tfrom a worker");
+
+    ui.QueueFileAnswer("C:\\fw.bin");
+    ui.QueueFileAnswer(std::nullopt);
+    EXPECT_EQ(ui.OpenFileDialog("x|*.x||"), "C:\\fw.bin");
+    EXPECT_EQ(ui.OpenFileDialog("x|*.x||"), std::nullopt);
+
+    ui.Quit(5);
+    ui.Pump();
+    EXPECT_EQ(ui.Run(), 5);
+}
+
+TEST(Win32AutomationTest, ScriptClicksTypesChecksAndQuits) {
+    Win32Toolkit ui;
+    Recorder events;
+    auto page = ui.CreateWindow(events, {0, 0, 800, 600}, {false, "CZavroPPPoE"});
+    page->CreateControl(1036, ControlKind::Edit, {100, 100, 150, 20});
+    page->CreateControl(1032, ControlKind::IpAddress, {100, 130, 150, 20});
+    page->CreateControl(1013, ControlKind::Hotspot, {600, 500, 80, 30});
+    page->CreateControl(1040, ControlKind::DropList, {100, 160, 150, 20});
+    page->SetItems(1040, {"Continuous", "Connect On Demand"});
+    page->SetText(1036, "old");
+    page->Show(true);
+    int failed = 0;
+    Win32Automation script(
+        ui,
+        "# a comment\n"
+        "await-window CZavroPPPoE 5000\n"
+        "type 1036 alice@isp\n"
+        "type 1032 10.1.2.3\n"
+        "select 1040 1\n"
+        "check-text 1036 alice@isp\n"
+        "check-text 1032 10.1.2.3\n"
+        "click 1013\n"
+        "quit 3\n",
+        [&](int code) {
+            failed = code;
+            ui.Quit(-failed);
+        },
+        false);
+    script.Start();
+    EXPECT_EQ(ui.Run(), 3);
+    EXPECT_EQ(failed, 0);
+    EXPECT_TRUE(script.Finished());
+    EXPECT_EQ(page->GetText(1036), "alice@isp");  // the old text replaced
+    EXPECT_EQ(events.Count(1013, Notify::Clicked), 1);
+    EXPECT_EQ(events.Count(1040, Notify::SelChange), 1);
+    EXPECT_GE(events.Count(1032, Notify::FieldChanged), 1);
+
+    // A text that differs ends the script with 98; a window that never comes with 97.
+    for (const auto& [text, code] : {std::pair{"check-text 1036 bob\nquit 0\n", 98},
+                                     std::pair{"await-window Nowhere 50\nquit 0\n", 97}}) {
+        failed = 0;
+        Win32Automation bad(
+            ui, text,
+            [&](int c) {
+                failed = c;
+                ui.Quit(-c);
+            },
+            false);
+        bad.Start();
+        EXPECT_EQ(ui.Run(), -code);
+        EXPECT_EQ(failed, code);
+    }
+}
+
+}  // namespace
+}  // namespace zavro::win32
