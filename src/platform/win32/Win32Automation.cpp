@@ -399,8 +399,8 @@ bool Win32Automation::Screenshot(const std::string& args) {
     GetWindowRect(hwnd, &r);
     const int w = r.right - r.left;
     const int h = r.bottom - r.top;
-    // What the screen shows there: the window as the display server composed it.
-    HDC screen = GetDC(nullptr);
+    // The window's pixels as the display driver composed them, children included.
+    HDC screen = GetWindowDC(hwnd);
     HDC memory = CreateCompatibleDC(screen);
     BITMAPINFO info{};
     info.bmiHeader = {sizeof(BITMAPINFOHEADER), w, -h, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
@@ -409,7 +409,7 @@ bool Win32Automation::Screenshot(const std::string& args) {
     bool ok = false;
     if (bitmap != nullptr) {
         HGDIOBJ old = SelectObject(memory, bitmap);
-        BitBlt(memory, 0, 0, w, h, screen, r.left, r.top, SRCCOPY);
+        BitBlt(memory, 0, 0, w, h, screen, 0, 0, SRCCOPY);
         GdiFlush();
         std::vector<unsigned char> rgba(static_cast<std::size_t>(w) * h * 4);
         const auto* bgra = static_cast<const unsigned char*>(bits);
@@ -424,7 +424,7 @@ bool Win32Automation::Screenshot(const std::string& args) {
         DeleteObject(bitmap);
     }
     DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
+    ReleaseDC(hwnd, screen);
     if (!ok) return Fail(kFailExit, "cannot write " + path);
     return true;
 }
