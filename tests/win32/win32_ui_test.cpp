@@ -14,52 +14,12 @@
 #include <thread>
 
 #include "platform/win32/Win32Automation.h"
+#include "support/FakeEvents.h"
 
 namespace zavro::win32 {
 namespace {
 
-struct Recorder final : IWindowEvents {
-    std::vector<std::pair<int, Notify>> controls;
-    std::vector<std::pair<int, HotState>> hot;
-    std::vector<int> timers;
-    std::vector<unsigned> posted;
-    DWORD postedOn = 0;
-    std::vector<int> cursorAsks;
-    std::vector<Key> keys;
-    int paints = 0;
-    CursorShape cursor = CursorShape::Hand;
-    bool swallowKeys = false;
-    std::function<void(int, Notify)> onControl;
-    std::function<void(int)> onTimer;
-
-    void OnControl(int id, Notify code) override {
-        controls.emplace_back(id, code);
-        if (onControl) onControl(id, code);
-    }
-    void OnHotState(int id, HotState state) override { hot.emplace_back(id, state); }
-    void OnTimer(int id) override {
-        timers.push_back(id);
-        if (onTimer) onTimer(id);
-    }
-    void OnPosted(unsigned message) override {
-        posted.push_back(message);
-        postedOn = GetCurrentThreadId();
-    }
-    void OnPaint() override { ++paints; }
-    CursorShape OnSetCursor(int id) override {
-        cursorAsks.push_back(id);
-        return cursor;
-    }
-    bool OnKeyDown(Key key) override {
-        keys.push_back(key);
-        return swallowKeys;
-    }
-    int Count(int id, Notify code) const {
-        int n = 0;
-        for (const auto& [i, c] : controls) n += i == id && c == code;
-        return n;
-    }
-};
+using Recorder = test::FakeEvents;
 
 class Win32UiTest : public ::testing::Test {
 protected:
@@ -236,7 +196,7 @@ TEST_F(Win32UiTest, CursorIsTheCoresChoiceAndTheWaitCursorOverEverything) {
     };
     EXPECT_TRUE(over(Control(1013)));
     EXPECT_EQ(GetCursor(), hand);
-    events.cursor = CursorShape::Arrow;
+    events.cursor = [](int) { return CursorShape::Arrow; };
     over(Control(1014));  // hidden: the page itself is under the mouse
     EXPECT_EQ(GetCursor(), arrow);
     EXPECT_EQ(events.cursorAsks, (std::vector<int>{1013, 0}));
@@ -266,12 +226,13 @@ TEST_F(Win32UiTest, KeysReachTheCoreFirstAndEnterEndsTheWaitDialog) {
     EXPECT_TRUE(GetWindowLongPtrW(dialogHwnd, GWL_STYLE) & WS_CAPTION);
     dialog->CreateControl(1060, ControlKind::PushButton, {80, 60, 80, 24});
     // Escape swallowed by the core first, then Enter that it lets through ends the run.
-    dialogEvents.swallowKeys = true;
+    bool swallow = true;
+    dialogEvents.keyDown = [&](Key) { return swallow; };
     PostMessageW(dialogHwnd, WM_KEYDOWN, VK_ESCAPE, 1);
     bool pageDisabled = false;
     dialogEvents.onTimer = [&](int) {
         pageDisabled = !IsWindowEnabled(Page());
-        dialogEvents.swallowKeys = false;
+        swallow = false;
         PostMessageW(dialogHwnd, WM_KEYDOWN, VK_RETURN, 1);
         dialog->KillTimer(5);
     };
@@ -322,13 +283,12 @@ TEST_F(Win32UiTest, TimersRepeatAtTheScaledIntervalUntilKilled) {
 
 TEST_F(Win32UiTest, PostedMessagesArriveOnTheUiThreadAndStopWithTheWindow) {
     auto poster = window->Poster();
-    const DWORD uiThread = GetCurrentThreadId();
     std::thread worker([&] { EXPECT_TRUE(poster->Post(0x48A)); });
     worker.join();
     EXPECT_TRUE(events.posted.empty());  // not before the UI thread's loop runs
     EXPECT_TRUE(ui.PumpUntil([&] { return !events.posted.empty(); }, 5000));
     EXPECT_EQ(events.posted, std::vector<unsigned>{0x48A});
-    EXPECT_EQ(events.postedOn, uiThread);
+    EXPECT_EQ(events.postedOn, std::vector<std::thread::id>{std::this_thread::get_id()});
     window->Destroy();
     EXPECT_FALSE(poster->Post(0x48B));  // a worker that outlived its page does no harm
     window->SetText(1, "ignored");      // and so does the core

@@ -2,7 +2,9 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <string>
 
+#include "platform/posix/NetGuard.h"
 #include "router/RouterAddress.h"
 
 namespace zavro::posix {
@@ -25,6 +27,15 @@ void ApplyEnvironment(Platform& platform) {
         else
             std::fprintf(stderr, "zavro: ZAVRO_HOME_URL=\"%s\" ignored (expected an http URL)\n",
                          home);
+    }
+}
+
+void ApplyProgramEnvironment(Platform& platform) {
+    ApplyEnvironment(platform);
+    if (const char* guard = std::getenv("ZAVRO_LOOPBACK_ONLY"); guard && *guard == '1') {
+        netguard::SetLoopbackOnly(true, [](const std::string& host) {
+            std::fprintf(stderr, "zavro: refused a connection to non-loopback %s\n", host.c_str());
+        });
     }
 }
 

@@ -9,4 +9,8 @@ namespace zavro::posix {
 // Bad values are ignored with a message on stderr.
 void ApplyEnvironment(Platform& platform);
 
+// What a program does at start-up: ApplyEnvironment, and with ZAVRO_LOOPBACK_ONLY=1 the
+// adapters' loopback guard (end-to-end runs keep it on in the program as well).
+void ApplyProgramEnvironment(Platform& platform);
+
 }  // namespace zavro::posix

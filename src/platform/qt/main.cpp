@@ -1,6 +1,5 @@
 // The zavro program: the portable core on the POSIX and Qt adapters.
 #include <QApplication>
-
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -11,7 +10,6 @@
 #include "platform/posix/CurlHttp.h"
 #include "platform/posix/Environment.h"
 #include "platform/posix/FileRegistry.h"
-#include "platform/posix/NetGuard.h"
 #include "platform/posix/PosixAdapters.h"
 #include "platform/posix/PosixClock.h"
 #include "platform/posix/PosixShell.h"
@@ -49,13 +47,7 @@ int main(int argc, char** argv) {
     ports.http = &http;
     ports.tcp = &tcp;
     ports.ui = &ui;
-    zavro::posix::ApplyEnvironment(ports);
-    // End-to-end runs keep the adapters' loopback guard on in the program as well.
-    if (const char* guard = std::getenv("ZAVRO_LOOPBACK_ONLY"); guard && *guard == '1') {
-        zavro::netguard::SetLoopbackOnly(true, [](const std::string& host) {
-            std::fprintf(stderr, "zavro: refused a connection to non-loopback %s\n", host.c_str());
-        });
-    }
+    zavro::posix::ApplyProgramEnvironment(ports);
 
     zavro::theApp.InitInstance();
     zavro::StopAllWorkers();

@@ -1,12 +1,9 @@
 // Zavro.exe: the portable core on the Win32 adapters.
-#include <cstdio>
-#include <cstdlib>
 
 #include "app/Workers.h"
 #include "app/ZavroApp.h"
 #include "platform/Platform.h"
 #include "platform/posix/Environment.h"
-#include "platform/posix/NetGuard.h"
 #include "platform/posix/PosixClock.h"
 #include "platform/posix/StbPictures.h"
 #include "platform/win32/Win32Net.h"
@@ -36,13 +33,7 @@ int main() {
     ports.http = &http;
     ports.tcp = &tcp;
     ports.ui = &ui;
-    zavro::posix::ApplyEnvironment(ports);
-    // End-to-end runs keep the adapters' loopback guard on in the program as well.
-    if (const char* guard = std::getenv("ZAVRO_LOOPBACK_ONLY"); guard && *guard == '1') {
-        zavro::netguard::SetLoopbackOnly(true, [](const std::string& host) {
-            std::fprintf(stderr, "zavro: refused a connection to non-loopback %s\n", host.c_str());
-        });
-    }
+    zavro::posix::ApplyProgramEnvironment(ports);
 
     zavro::theApp.InitInstance();
     zavro::StopAllWorkers();
