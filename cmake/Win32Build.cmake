@@ -14,7 +14,7 @@ set(ZAVRO_SHARED_ADAPTERS
   src/platform/posix/StbPictures.cpp src/platform/posix/FileRegistry.cpp
   src/platform/posix/ProfileReader.cpp src/platform/posix/RunLogs.cpp)
 add_library(zavro_shared_adapters STATIC ${ZAVRO_SHARED_ADAPTERS})
-target_include_directories(zavro_shared_adapters PUBLIC src PRIVATE /usr/include/stb)
+target_include_directories(zavro_shared_adapters PUBLIC src PRIVATE ${CMAKE_SOURCE_DIR}/third_party/stb /usr/include/stb)
 target_link_libraries(zavro_shared_adapters PUBLIC zavro_core ws2_32)
 
 file(GLOB ZAVRO_WIN32_SOURCES CONFIGURE_DEPENDS src/platform/win32/*.cpp)

@@ -15,8 +15,8 @@ namespace zavro {
 namespace {
 
 // Same bound as the pictures port; a larger logical screen is a canvas we do not make.
-constexpr int kMaxSide = 16384;
-constexpr std::size_t kMaxPixels = std::size_t{1} << 26;
+constexpr int kMaxSide = 8192;
+constexpr std::size_t kMaxPixels = std::size_t{1} << 24;
 
 bool WaitForExit(ManualResetEvent& event, std::uint32_t ms) {
     if (IClock* clock = Ports().clock) return clock->Wait(event, ms);
