@@ -57,15 +57,13 @@ public:
     }
 
 private:
-    // True for a request on the test's own thread.
-    bool Record(const Request& r) {
-        if (std::this_thread::get_id() == m_owner) {
+    void Record(const Request& r, bool ownThread) {
+        if (ownThread) {
             requests.push_back(r);
-            return true;
+            return;
         }
         std::lock_guard lock(m_mutex);
         m_workerRequests.push_back(r);
-        return false;
     }
     const std::thread::id m_owner = std::this_thread::get_id();
     mutable std::mutex m_mutex;
@@ -86,7 +84,8 @@ private:
             r.waitDepth = ownThread && router.ui ? router.ui->WaitCursorDepth() : 0;
             // The result page's worker always gets 200: the scripted answers are written
             // by the test while that worker may still run.
-            if (!router.Record(r)) return {true, 200, ""};
+            router.Record(r, ownThread);
+            if (!ownThread) return {true, 200, ""};
             if (router.unreachable) return {};
             const auto it = router.status.find(object);
             return {true, it == router.status.end() ? 200 : it->second, ""};

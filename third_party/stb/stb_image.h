@@ -2098,7 +2098,8 @@ stbi_inline static int stbi__jpeg_huff_decode(stbi__jpeg *j, stbi__huffman *h)
    // wants to be compared against something shifted to have 16;
    // that way we don't need to shift inside the loop.
    temp = j->code_buffer >> 16;
-   for (k=FAST_BITS+1 ; ; ++k)
+   // zavro: bounded, a table that was never defined has no sentinel at maxcode[17]
+   for (k=FAST_BITS+1 ; k < 17; ++k)
       if (temp < h->maxcode[k])
          break;
    if (k == 17) {

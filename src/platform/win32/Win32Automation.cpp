@@ -364,23 +364,11 @@ bool Win32Automation::CheckText(const std::string& args) {
     if (!ToInt(idText, id)) return Fail(kFailExit, "bad control id: " + idText);
     const auto window = m_ui.NewestVisibleWindow();
     if (!window) return Fail(kFailExit, "no visible window");
-    HWND control = static_cast<HWND>(ControlHandle(*window, id));
-    if (control == nullptr) return Fail(kFailExit, "no control " + std::to_string(id));
-    // The same reading the core gets through the port.
-    std::string actual;
-    if (KindOf(*window, id) == ControlKind::IpAddress) {
-        DWORD address = 0;
-        SendMessageW(control, IPM_GETADDRESS, 0, reinterpret_cast<LPARAM>(&address));
-        actual = std::to_string(FIRST_IPADDRESS(address)) + "." +
-                 std::to_string(SECOND_IPADDRESS(address)) + "." +
-                 std::to_string(THIRD_IPADDRESS(address)) + "." +
-                 std::to_string(FOURTH_IPADDRESS(address));
-    } else {
-        const int n = GetWindowTextLengthW(control);
-        std::wstring text(static_cast<std::size_t>(n) + 1, L'\0');
-        text.resize(static_cast<std::size_t>(GetWindowTextW(control, text.data(), n + 1)));
-        actual = Narrow(text);
+    if (ControlHandle(*window, id) == nullptr) {
+        return Fail(kFailExit, "no control " + std::to_string(id));
     }
+    // The same reading the core gets through the port.
+    const std::string actual = ControlText(*window, id);
     if (actual != expected) {
         return Fail(kFailExit, "check-text " + std::to_string(id) + ": expected \"" + expected +
                                    "\", found \"" + actual + "\"");

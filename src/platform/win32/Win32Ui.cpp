@@ -632,37 +632,7 @@ public:
         }
         --m_s->settingText;
     }
-    std::string GetText(int id) const override {
-        const Control* c = m_s->Find(id);
-        if (c == nullptr) return {};
-        switch (c->kind) {
-            case ControlKind::IpAddress: {
-                DWORD address = 0;
-                SendMessageW(c->hwnd, IPM_GETADDRESS, 0, reinterpret_cast<LPARAM>(&address));
-                char text[16];
-                std::snprintf(text, sizeof text, "%u.%u.%u.%u",
-                              static_cast<unsigned>(FIRST_IPADDRESS(address)),
-                              static_cast<unsigned>(SECOND_IPADDRESS(address)),
-                              static_cast<unsigned>(THIRD_IPADDRESS(address)),
-                              static_cast<unsigned>(FOURTH_IPADDRESS(address)));
-                return text;
-            }
-            case ControlKind::DropList: {
-                const LRESULT index = SendMessageW(c->hwnd, CB_GETCURSEL, 0, 0);
-                if (index == CB_ERR) return {};
-                const LRESULT n = SendMessageW(c->hwnd, CB_GETLBTEXTLEN, index, 0);
-                if (n == CB_ERR) return {};
-                std::wstring text(static_cast<std::size_t>(n) + 1, L'\0');
-                SendMessageW(c->hwnd, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(text.data()));
-                text.resize(static_cast<std::size_t>(n));
-                return Narrow(text);
-            }
-            case ControlKind::StaticText:
-                return Narrow(c->text);
-            default:
-                return Narrow(WindowTextOf(c->hwnd));
-        }
-    }
+    std::string GetText(int id) const override { return ControlText(*m_s, id); }
     void SetLimit(int id, int maxChars) override {
         Control* c = m_s->Find(id);
         if (c == nullptr || (c->kind != ControlKind::Edit && c->kind != ControlKind::PasswordEdit))
@@ -810,6 +780,38 @@ bool IsControlShown(const WindowState& window, int id) {
 }
 bool InModal(const WindowState& window) {
     return window.modalRunning && !window.modalDone;
+}
+
+std::string ControlText(const WindowState& window, int id) {
+    const Control* c = window.Find(id);
+    if (c == nullptr) return {};
+    switch (c->kind) {
+        case ControlKind::IpAddress: {
+            DWORD address = 0;
+            SendMessageW(c->hwnd, IPM_GETADDRESS, 0, reinterpret_cast<LPARAM>(&address));
+            char text[16];
+            std::snprintf(text, sizeof text, "%u.%u.%u.%u",
+                          static_cast<unsigned>(FIRST_IPADDRESS(address)),
+                          static_cast<unsigned>(SECOND_IPADDRESS(address)),
+                          static_cast<unsigned>(THIRD_IPADDRESS(address)),
+                          static_cast<unsigned>(FOURTH_IPADDRESS(address)));
+            return text;
+        }
+        case ControlKind::DropList: {
+            const LRESULT index = SendMessageW(c->hwnd, CB_GETCURSEL, 0, 0);
+            if (index == CB_ERR) return {};
+            const LRESULT n = SendMessageW(c->hwnd, CB_GETLBTEXTLEN, index, 0);
+            if (n == CB_ERR) return {};
+            std::wstring text(static_cast<std::size_t>(n) + 1, L'\0');
+            SendMessageW(c->hwnd, CB_GETLBTEXT, index, reinterpret_cast<LPARAM>(text.data()));
+            text.resize(static_cast<std::size_t>(n));
+            return Narrow(text);
+        }
+        case ControlKind::StaticText:
+            return Narrow(c->text);
+        default:
+            return Narrow(WindowTextOf(c->hwnd));
+    }
 }
 
 // --- toolkit -------------------------------------------------------------------------------

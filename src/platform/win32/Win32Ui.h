@@ -83,6 +83,8 @@ bool IsAlive(const WindowState& window);
 void* ControlHandle(const WindowState& window, int id);
 std::optional<ControlKind> KindOf(const WindowState& window, int id);
 bool IsControlShown(const WindowState& window, int id);  // visible and enabled
+// The control's text as the core reads it ("a.b.c.d" for an IP address control).
+std::string ControlText(const WindowState& window, int id);
 bool InModal(const WindowState& window);
 
 }  // namespace zavro::win32
