@@ -12,6 +12,7 @@
 
 #include "platform/Http.h"
 #include "router/ClientSocket.h"
+#include "router/Failure.h"
 
 namespace zavro {
 
@@ -81,6 +82,8 @@ public:
     void EscapeSpecialChars(const std::string& strText);
     // Always 8: every image is taken for the shipped family.
     int GetFirmwareModel(const std::string& strPath, std::istream& file);
+    // Why the last exchange of this object failed; None after a success.
+    const RouterFailure& LastFailure() const { return m_lastFailure; }
 
     std::string m_strAuth;
     CClientSocket* m_pSocket = nullptr;   // not owned
@@ -94,6 +97,7 @@ public:
     std::string m_strEscaped;
 
 private:
+    RouterFailure m_lastFailure;
     std::unique_ptr<IHttpConnection> Open(const std::string& strAccount,
                                           const std::string& strPassword);
     HttpResult Send(const std::string& verb, const std::string& object,
