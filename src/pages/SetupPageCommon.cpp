@@ -103,12 +103,13 @@ const char* WanResultKey(int result, const char* failKey) {
 }
 
 int RunRouterRequest(const std::function<int(CFunction&)>& request) {
-    WaitCursor wait;
-    CFunction function;
-    if (function.ConnectRouter(kRouterAddress, kAdminAccount, theApp.m_strPassword,
-                               theApp.GetModel()) != 0)
-        return 1;
-    return request(function);
+    return RunBlocking([&] {
+        CFunction function;
+        if (function.ConnectRouter(kRouterAddress, kAdminAccount, theApp.m_strPassword,
+                                   theApp.GetModel()) != 0)
+            return 1;
+        return request(function);
+    });
 }
 
 void CSetupPage::AddModelName(const Rect& r) {

@@ -8,7 +8,7 @@
 #include <string>
 
 #include "ui/Page.h"
-#include "ui/WaitCursor.h"
+#include "ui/Blocking.h"
 
 namespace zavro {
 
@@ -44,7 +44,7 @@ bool IsHexDigits(const std::string& text);
 const char* WanResultKey(int result, const char* failKey);
 
 // Connects with theApp's password and model, then runs request; a failed connection
-// counts as result 1. The wait cursor shows meanwhile.
+// counts as result 1. Runs as blocking work (wait cursor, live window).
 int RunRouterRequest(const std::function<int(CFunction&)>& request);
 
 // Page base of the connection-type and WAN pages.

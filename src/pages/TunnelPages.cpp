@@ -101,12 +101,11 @@ void CTunnelAddressPage::OnAddressModeBox(int id) {
 
 void CTunnelAddressPage::OnClone() {
     CFunction function;
-    bool connected;
-    {
-        wan::WaitCursor wait;
-        connected = wan::ConnectToRouter(function) == 0;
-        if (connected) function.ReadPcMacAddress();
-    }
+    const bool connected = RunBlocking([&] {
+        const bool ok = wan::ConnectToRouter(function) == 0;
+        if (ok) function.ReadPcMacAddress();
+        return ok;
+    });
     if (!connected) ShowMessage("failed_setting");
     m_window->SetText(1031, function.m_strPcMac);
 }
@@ -232,20 +231,15 @@ void CTunnelAccountPage::Apply(std::string strUser, std::string strPassword, std
                                std::string strConnId, std::string strMtu, int nConnectMode,
                                std::string strIdleTime) {
     CFunction function;
-    int result;
-    {
-        wan::WaitCursor wait;
-        if (wan::ConnectToRouter(function) != 0) {
-            result = -1;
-        } else {
-            function.ReadPcMacAddress();
-            result = (function.*m_spec.request)(
-                theApp.GetTunnelAddrMode(), theApp.m_strTunnelInfo1, function.m_strPcMac,
-                theApp.m_strTunnelInfo2, theApp.m_strTunnelInfo3, theApp.m_strTunnelInfo4,
-                theApp.m_strTunnelInfo6, strUser, strPassword, strServer, strConnId, strMtu,
-                nConnectMode, strIdleTime);
-        }
-    }
+    const int result = RunBlocking([&] {
+        if (wan::ConnectToRouter(function) != 0) return -1;
+        function.ReadPcMacAddress();
+        return (function.*m_spec.request)(
+            theApp.GetTunnelAddrMode(), theApp.m_strTunnelInfo1, function.m_strPcMac,
+            theApp.m_strTunnelInfo2, theApp.m_strTunnelInfo3, theApp.m_strTunnelInfo4,
+            theApp.m_strTunnelInfo6, strUser, strPassword, strServer, strConnId, strMtu,
+            nConnectMode, strIdleTime);
+    });
     if (result == 0) {
         CloseAndGo(WM_PAGE_SETLANGUAGE);
         return;

@@ -23,7 +23,6 @@ inline constexpr const char* kRouterAccount = kAdminAccount;
 // ConnectRouter with the router address, the account, the current password and model.
 int ConnectToRouter(CFunction& function);
 
-using zavro::WaitCursor;
 
 // The four numbers of a dotted-decimal address; nullopt unless the text is exactly four
 // decimal octets of 0..255 separated by dots.

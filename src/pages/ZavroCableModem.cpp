@@ -34,15 +34,14 @@ void CZavroCableModem::OnCommand(int id) {
 
 void CZavroCableModem::OnClone() {
     std::string mac;
-    bool connected = false;
-    {
-        WaitCursor wait;
+    const bool connected = RunBlocking([&] {
         CFunction function;
-        connected = function.ConnectRouter(kRouterAddress, kAdminAccount, theApp.m_strPassword,
-                                           theApp.GetModel()) == 0;
-        if (connected) function.ReadPcMacAddress();
+        const bool ok = function.ConnectRouter(kRouterAddress, kAdminAccount,
+                                               theApp.m_strPassword, theApp.GetModel()) == 0;
+        if (ok) function.ReadPcMacAddress();
         mac = function.m_strPcMac;
-    }
+        return ok;
+    });
     if (!connected) ShowMessage("failed_setting");
     // Emptied too when the router did not answer.
     m_window->SetText(1031, mac);

@@ -3,7 +3,7 @@
 #include "app/Texts.h"
 #include "pages/ZavroWait.h"
 #include "router/Function.h"
-#include "ui/WaitCursor.h"
+#include "ui/Blocking.h"
 
 namespace zavro {
 
@@ -35,20 +35,17 @@ int CZavroESSID::SendSsid(bool reboot) {
         ShowMessage("Input_The_Info");
         return -1;
     }
-    int r;
-    {
+    const int r = RunBlocking([&] {
         CFunction function;
-        WaitCursor wait;
         if (function.ConnectRouter("192.168.2.1", "admin", theApp.m_strPassword,
-                                   theApp.GetModel()) != 0) {
-            r = -1;
-        } else {
-            theApp.m_strSSID = text;
-            function.EscapeSpecialChars(text);
-            r = function.SetSsid(function.m_strEscaped);
-            if (r == 0 && reboot) function.RebootRouter();
-        }
-    }
+                                   theApp.GetModel()) != 0)
+            return -1;
+        theApp.m_strSSID = text;
+        function.EscapeSpecialChars(text);
+        const int sent = function.SetSsid(function.m_strEscaped);
+        if (sent == 0 && reboot) function.RebootRouter();
+        return sent;
+    });
     if (r == -1) {
         ShowMessage("failed_setting");
     } else if (r == 1) {

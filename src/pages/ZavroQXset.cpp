@@ -59,7 +59,8 @@ void CZavroQXset::OnNext() {
     theApp.m_nModelVariant = 2;
     theApp.SetModelChosen(TRUE);
 
-    const int r = ResetHostTcpIp();
+    // The scripts and the address renewal run as hidden programs that may take a while.
+    const int r = RunBlocking([] { return ResetHostTcpIp(); });
     if (r == kHostResetNeedsRestart) {
         ShowMessage("Reboot");
         // The wizard carries on while the system shuts down.
@@ -70,10 +71,7 @@ void CZavroQXset::OnNext() {
         Ports().system->ExitProcess(0);
         return;
     }
-    {
-        WaitCursor wait;
-        Ports().clock->SleepMs(kAddressWaitMs);
-    }
+    RunBlocking([] { Ports().clock->SleepMs(kAddressWaitMs); });
     CloseAndGo(WM_PAGE_SETPWD);
 }
 

@@ -43,12 +43,10 @@ void CZavroSetPwd::OnNotify(int id, Notify code) {
 }
 
 bool CZavroSetPwd::CheckPassword(const std::string& password) {
-    int result;
-    {
-        WaitCursor wait;
+    const int result = RunBlocking([&] {
         CFunction function;
-        result = function.TestLogin(kRouterAddress, kAdminAccount, password);
-    }
+        return function.TestLogin(kRouterAddress, kAdminAccount, password);
+    });
     if (result == 0) {
         theApp.m_strPassword = password;
         theApp.m_strNewPassword = password;
@@ -72,14 +70,12 @@ bool CZavroSetPwd::CheckBeforeChange(std::string& newPassword) {
 
 CZavroSetPwd::Change CZavroSetPwd::ChangePassword(const std::string& newPassword) {
     theApp.m_strNewPassword = newPassword;
-    int result;
-    {
-        WaitCursor wait;
+    const int result = RunBlocking([&] {
         CFunction function;
-        result = function.ConnectRouter(kRouterAddress, kAdminAccount, theApp.m_strPassword,
-                                        theApp.GetModel());
-        if (result == 0) result = function.SetAdminPassword(theApp.m_strPassword, newPassword);
-    }
+        const int r = function.ConnectRouter(kRouterAddress, kAdminAccount, theApp.m_strPassword,
+                                             theApp.GetModel());
+        return r == 0 ? function.SetAdminPassword(theApp.m_strPassword, newPassword) : r;
+    });
     if (result != 0) {
         // theApp keeps the verified password; m_strNewPassword already holds the new one.
         ShowMessage("failed_setting");

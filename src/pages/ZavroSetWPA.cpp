@@ -4,7 +4,7 @@
 #include "app/Texts.h"
 #include "pages/ZavroWait.h"
 #include "router/Function.h"
-#include "ui/WaitCursor.h"
+#include "ui/Blocking.h"
 
 namespace zavro {
 
@@ -40,24 +40,24 @@ void CZavroSetWPA::Apply() {
         ShowMessage("Input_The_Info");
         return;
     }
-    int r;
-    {
+    const int r = RunBlocking([&] {
         CFunction function;
-        WaitCursor wait;
+        int sent;
         if (function.ConnectRouter("192.168.2.1", "admin", theApp.m_strPassword,
                                    theApp.GetModel()) != 0) {
-            r = -1;
+            return -1;
         } else if (useKey) {
             function.EscapeSpecialChars(key);
-            r = function.SetWpaKey(function.m_strEscaped);
+            sent = function.SetWpaKey(function.m_strEscaped);
         } else {
-            r = function.DisableWirelessSecurity();
+            sent = function.DisableWirelessSecurity();
         }
-        if (r == 0) {
+        if (sent == 0) {
             theApp.m_strWPAKey = useKey ? key : "Disable";
             function.RebootRouter();
         }
-    }
+        return sent;
+    });
     if (r == -1 || r == 1) {
         ShowMessage("failed_setting");
         return;
@@ -108,12 +108,10 @@ void CZvWPAconfigure::OnInitDialog() {
 
 void CZvWPAconfigure::OnShowWindow() {
     if (theApp.m_strSSID.empty()) {
-        std::optional<std::string> ssid;
-        {
+        const std::optional<std::string> ssid = RunBlocking([] {
             CFunction function;
-            WaitCursor wait;
-            ssid = function.ReadSsid(theApp.m_strPassword);
-        }
+            return function.ReadSsid(theApp.m_strPassword);
+        });
         if (ssid) {
             theApp.m_strSSID = *ssid;
         } else {

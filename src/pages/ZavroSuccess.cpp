@@ -4,7 +4,7 @@
 #include "app/Workers.h"
 #include "platform/Platform.h"
 #include "router/Function.h"
-#include "ui/WaitCursor.h"
+#include "ui/Blocking.h"
 
 namespace zavro {
 
@@ -100,14 +100,13 @@ void CZavroSuccess::StartWaitingWorker(bool afterLanguage) {
 void CZavroSuccess::OnTimerEvent(int timerId) {
     if (timerId != 11) return;
     m_window->KillTimer(11);
-    int r;
-    {
+    const int r = RunBlocking([] {
         CFunction function;
-        WaitCursor wait;
-        r = function.ConnectRouter("192.168.2.1", "admin", theApp.m_strPassword,
-                                   theApp.GetModel());
-        if (r == 0) function.SetRouterLanguage(theApp.GetLanguage());
-    }
+        const int connected = function.ConnectRouter("192.168.2.1", "admin",
+                                                     theApp.m_strPassword, theApp.GetModel());
+        if (connected == 0) function.SetRouterLanguage(theApp.GetLanguage());
+        return connected;
+    });
     if (r != 0) {
         ShowMessage("failed_setting");
         return;

@@ -73,13 +73,11 @@ void CZavroTelstra::Apply(std::string strUser, std::string strPassword, std::str
         return;
     }
     CFunction function;
-    int result;
-    {
-        wan::WaitCursor wait;
-        result = wan::ConnectToRouter(function) != 0
-                     ? -1
-                     : function.SetTelstra(strUser, strPassword, strSwitch, strServer);
-    }
+    const int result = RunBlocking([&] {
+        return wan::ConnectToRouter(function) != 0
+                   ? -1
+                   : function.SetTelstra(strUser, strPassword, strSwitch, strServer);
+    });
     if (result == 0) {
         CloseAndGo(WM_PAGE_SUCCESS);
         return;

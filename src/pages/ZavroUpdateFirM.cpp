@@ -7,7 +7,7 @@
 #include "pages/ZavroWait.h"
 #include "platform/Platform.h"
 #include "router/Function.h"
-#include "ui/WaitCursor.h"
+#include "ui/Blocking.h"
 
 namespace zavro {
 
@@ -66,13 +66,9 @@ void CZavroUpdateFirM::Upload() {
         ShowMessage("Firm_Format_Worng");
         return;
     }
-    int r;
-    {
-        WaitCursor wait;
-        DisablePage();
-        r = zavro::Upload(path, file);
-        EnablePage();
-    }
+    DisablePage();
+    const int r = RunBlocking([&] { return zavro::Upload(path, file); });
+    EnablePage();
     file.close();
     if (r == 1) {
         theApp.m_pszRebootKey = kRebootKeyLanguage;
@@ -133,11 +129,7 @@ void CZavroSetLanguage::Update() {
         EnablePage();  // the page stays usable after a refused image
         return;
     }
-    int r;
-    {
-        WaitCursor wait;
-        r = zavro::Upload(path, file);
-    }
+    const int r = RunBlocking([&] { return zavro::Upload(path, file); });
     file.close();
     if (r == 1) {
         theApp.m_pszRebootKey = kRebootKeyLanguage;

@@ -5,13 +5,17 @@
 #include "platform/Platform.h"
 #include "router/Function.h"
 #include "ui/Page.h"
-#include "ui/WaitCursor.h"
+#include "ui/Blocking.h"
 
 namespace zavro {
 
 namespace {
 constexpr int kLabel = 1061;
 constexpr int kDone = 1060;
+constexpr int kProgress = 1062;
+// The bar moves once a second towards the end of the dialog's own timers.
+constexpr int kProgressTimer = 33;
+constexpr unsigned kProgressTickMs = 1000;
 constexpr const char* kDefaultText = "The router is restarting. Please wait...";
 
 bool RestartsItself(int model) {
@@ -28,12 +32,18 @@ CZavroWait::~CZavroWait() {
 int CZavroWait::DoModal() {
     WindowStyle style;
     style.modalFrame = true;
-    style.title = "CZavroWait";
-    const Rect size = DialogUnitsToPixels({0, 0, 118, 44});
+    style.name = "CZavroWait";
+    Rect size = DialogUnitsToPixels({0, 0, 118, 44});
     m_window = Ports().ui->CreateWindow(*this, size, style);
     if (!m_window) return 0;
+    // Centred on the work area, where the user looks, not at the screen's corner.
+    const Rect work = m_window->WorkArea();
+    size.x = work.x + (work.w - size.w) / 2;
+    size.y = work.y + (work.h - size.h) / 2;
+    m_window->SetGeometry(size);
     m_window->CreateControl(kLabel, ControlKind::StaticText, DialogUnitsToPixels({4, 5, 111, 18}));
     m_window->CreateControl(kDone, ControlKind::PushButton, DialogUnitsToPixels({34, 24, 48, 17}));
+    m_window->CreateControl(kProgress, ControlKind::Progress, DialogUnitsToPixels({4, 28, 111, 8}));
     OnInitDialog();
     const int result = m_window->RunModal();
     m_window->Destroy();
@@ -54,29 +64,45 @@ void CZavroWait::OnInitDialog() {
     m_window->SetText(kLabel, AnsiToUtf8(text));
 
     if (RestartsItself(theApp.GetModel())) {
-        if (rebootKey == kRebootKeyLanguage)
+        if (rebootKey == kRebootKeyLanguage) {
             m_window->SetTimer(11, 50000);
-        else if (rebootKey == kRebootKeyFirmware)
+            m_nTotalMs = 50000 + 45000;
+        } else if (rebootKey == kRebootKeyFirmware) {
             m_window->SetTimer(22, 120000);
-        else
+            m_nTotalMs = 120000;
+        } else {
             m_window->SetTimer(22, 65000);
+            m_nTotalMs = 65000;
+        }
     } else {
         m_window->SetTimer(22, 45000);
+        m_nTotalMs = 45000;
     }
+    m_nTicks = 0;
+    m_window->SetProgress(kProgress, 0);
+    m_window->SetTimer(kProgressTimer, kProgressTickMs);
 }
 
 void CZavroWait::OnTimer(int timerId) {
+    if (timerId == kProgressTimer) {
+        ++m_nTicks;
+        // Short of full until the router is due: the last step is the button.
+        const unsigned long long done = static_cast<unsigned long long>(m_nTicks) *
+                                        kProgressTickMs * 100 / (m_nTotalMs ? m_nTotalMs : 1);
+        m_window->SetProgress(kProgress, static_cast<int>(done < 99 ? done : 99));
+        return;
+    }
     if (timerId == 11) {
         m_window->KillTimer(11);
-        int r;
-        {
+        const int r = RunBlocking([] {
             CFunction function;
-            WaitCursor wait;
-            r = function.ConnectRouter("192.168.2.1", "admin", theApp.m_strPassword,
-                                       theApp.GetModel());
-            if (r == 0) function.SetRouterLanguage(theApp.GetLanguage());
-        }
+            const int connected = function.ConnectRouter("192.168.2.1", "admin",
+                                                         theApp.m_strPassword, theApp.GetModel());
+            if (connected == 0) function.SetRouterLanguage(theApp.GetLanguage());
+            return connected;
+        });
         if (r != 0) {
+            m_window->KillTimer(kProgressTimer);  // nothing more is coming
             ShowMessage("failed_setting");
             return;
         }
@@ -84,6 +110,9 @@ void CZavroWait::OnTimer(int timerId) {
         return;
     }
     m_window->KillTimer(22);
+    m_window->KillTimer(kProgressTimer);
+    m_window->SetProgress(kProgress, 100);
+    m_window->ShowControl(kProgress, false);
     m_window->SetText(kDone,
                       AnsiToUtf8(ReadIniString(m_strIniPath, "MESSAGE", "Reboot_Complete", "")));
     m_window->ShowControl(kDone, true);

@@ -1,5 +1,5 @@
-// Small modal box shown while the router restarts; its button appears once the router
-// should be back.
+// Small modal box shown while the router restarts: a bar fills over the time its timers
+// take, and its button appears once the router should be back.
 #pragma once
 
 #include <memory>
@@ -32,6 +32,8 @@ private:
 
     std::unique_ptr<IWindow> m_window;
     std::string m_strIniPath;
+    unsigned m_nTotalMs = 0;  // what the dialog's timers take together
+    unsigned m_nTicks = 0;    // progress ticks so far
 };
 
 }  // namespace zavro

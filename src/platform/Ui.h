@@ -24,7 +24,14 @@ enum class ControlKind {
     StaticText,    // text label
     Animation,     // canvas whose face is the image the core sets (CPictureEx)
     PushButton,    // ordinary captioned button (the wait dialog)
+    Progress,      // progress bar without text (the wait dialog)
 };
+
+// Hotspots that end the program (Exit and back to the menu): the only input a window
+// takes while the toolkit runs blocking work.
+inline bool EndsProgram(int controlId) {
+    return controlId == 1008 || controlId == 1009;
+}
 
 enum class CursorShape { Arrow, Hand, Wait };
 
@@ -97,6 +104,7 @@ public:
     virtual void SetItems(int id, const std::vector<std::string>& items) = 0;  // DropList
     virtual void SetSelection(int id, int index) = 0;                             // -1 none
     virtual int GetSelection(int id) const = 0;
+    virtual void SetProgress(int id, int percent) = 0;  // Progress, 0..100
 
     // Timers fire OnTimer on the UI thread until killed.
     virtual void SetTimer(int timerId, unsigned milliseconds) = 0;
@@ -112,7 +120,8 @@ public:
 
 struct WindowStyle {
     bool modalFrame = false;  // small dialog with a frame (the wait dialog) instead of a page
-    std::string title;
+    std::string name;         // the page's class name: how automation and tests find it
+    std::string title = "Zavro";  // what the task bar and the frame show
 };
 
 class IUiToolkit {
@@ -122,9 +131,14 @@ public:
                                                   const WindowStyle& style) = 0;
     // Blocks the caller until the user closes the box. May be called from any thread.
     virtual void MessageBox(const std::string& utf8Text, const std::string& caption) = 0;
-    // Wait cursor over everything while a blocking action runs (nested calls count).
-    virtual void BeginWaitCursor() = 0;
-    virtual void EndWaitCursor() = 0;
+    // Runs work that blocks (a router exchange, a sleep, a hidden program) and returns
+    // when it is done, so that the caller stays sequential. Meanwhile the wait cursor
+    // shows and the windows keep painting, but no page acts: the user's clicks and keys
+    // are dropped, except on the hotspots that end the program (EndsProgram), and timers,
+    // posted messages and deferred tasks are held back, then delivered in their order
+    // once the caller's event has been handled. Called on the UI thread; work runs on a
+    // helper thread and must not touch windows.
+    virtual void RunBlocking(const std::function<void()>& work) = 0;
     // filter: "Name(*.ext)|*.ext|All files(*.*)|*.*||". nullopt when cancelled.
     virtual std::optional<std::string> OpenFileDialog(const std::string& filter) = 0;
     // Runs task on the UI thread once the current event has been handled (deferred

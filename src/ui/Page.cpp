@@ -39,7 +39,7 @@ void CPage::LoadBackground(const std::string& path) {
 BOOL CPage::CreatePage() {
     const Rect r{0, 0, kPageWidth, kPageHeight};
     WindowStyle style;
-    style.title = m_strClassName;
+    style.name = m_strClassName;
     m_window = Ports().ui->CreateWindow(*this, r, style);
     if (!m_window) return FALSE;
     m_window->SetBackground(m_picture);
@@ -211,6 +211,8 @@ void CPage::DisablePage() {
     m_bPageDisabled = true;
     m_disabledIds.clear();
     for (const int id : m_controlIds) {
+        // Exit and back-to-menu work during any wait.
+        if (EndsProgram(id)) continue;
         if (m_window->IsControlEnabled(id)) {
             m_window->EnableControl(id, false);
             m_disabledIds.push_back(id);

@@ -109,8 +109,8 @@ protected:
     bool HandleCommonHotspot(int id, unsigned message1010);
     // The wireless tabs of the router pages: 1015 wireless name, 1014 wireless key.
     bool HandleWirelessTabs(int id);
-    // Disables every control of the page (during a blocking upload) or enables again
-    // the ones that were enabled before.
+    // Disables every control of the page but Exit and back-to-menu (during a blocking
+    // upload), or enables again the ones that were enabled before.
     void DisablePage();
     void EnablePage();
 

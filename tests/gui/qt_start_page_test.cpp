@@ -45,7 +45,7 @@ protected:
     // The visible page window with that title, or null.
     static qtui::PageWidget* Shown(const char* title) {
         for (QWidget* w : QApplication::topLevelWidgets())
-            if (w->isVisible() && w->windowTitle() == QLatin1String(title))
+            if (w->isVisible() && w->objectName() == QLatin1String(title))
                 if (auto* page = dynamic_cast<qtui::PageWidget*>(w)) return page;
         return nullptr;
     }

@@ -349,14 +349,14 @@ TEST_F(ResultPage, WaitDialogLanguageTimerSendsTheLanguage) {
     theApp.SetLanguage(2);
     theApp.m_pszRebootKey = kRebootKeyLanguage;
     env.ui.onModal = [&](FakeWindow& w) {
-        EXPECT_EQ(w.Timers(), (std::map<int, unsigned>{{11, 50000}}));
+        EXPECT_EQ(w.Timers(), (std::map<int, unsigned>{{11, 50000}, {33, 1000}}));
         env.clock.Advance(49999);
         EXPECT_TRUE(sim->Requests().empty());
         env.clock.Advance(1);
         EXPECT_EQ(sim->GetState().webLanguage, 256);
         EXPECT_EQ(Targets(),
                   (std::vector<std::string>{"GET /index.asp", "POST /goform/formWriteLanguage"}));
-        EXPECT_EQ(w.Timers(), (std::map<int, unsigned>{{22, 45000}}));
+        EXPECT_EQ(w.Timers(), (std::map<int, unsigned>{{22, 45000}, {33, 1000}}));
         env.clock.Advance(44999);
         EXPECT_FALSE(w.IsControlVisible(1060));
         env.clock.Advance(1);
@@ -407,7 +407,7 @@ TEST(WaitDialogTimers, ModelsAndKeysTheOtherTableLeavesOut) {
         };
         CZavroWait wait;
         EXPECT_EQ(wait.DoModal(), 1);
-        EXPECT_EQ(timers, (std::map<int, unsigned>{{c.timer, c.ms}}))
+        EXPECT_EQ(timers, (std::map<int, unsigned>{{c.timer, c.ms}, {33, 1000}}))
             << "model " << c.model << " key " << *c.key;
     }
 }

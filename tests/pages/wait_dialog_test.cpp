@@ -40,7 +40,8 @@ TEST(WaitDialog, TimerByModelAndKey) {
         };
         CZavroWait wait;
         EXPECT_EQ(wait.DoModal(), 1);
-        EXPECT_EQ(timers, (std::map<int, unsigned>{{c.timer, c.ms}}))
+        // Beside the dialog's own timer, the progress bar's tick.
+        EXPECT_EQ(timers, (std::map<int, unsigned>{{c.timer, c.ms}, {33, 1000}}))
             << "model " << c.model << " key " << *c.key;
         EXPECT_TRUE(buttonHidden);
     }
@@ -54,10 +55,22 @@ TEST(WaitDialog, LabelTextAndButtonAfterTheTimer) {
     env.ui.onModal = [&](test::FakeWindow& w) {
         EXPECT_TRUE(w.Style().modalFrame);
         EXPECT_EQ(w.GetText(1061), "WPA_Reboot");
-        env.clock.Advance(64999);
+        EXPECT_EQ(w.Caption(), "Zavro");
+        // Centred on the work area.
+        const Rect work = w.WorkArea(), box = w.Geometry();
+        EXPECT_EQ(box.x + box.w / 2, work.x + work.w / 2);
+        EXPECT_EQ(box.y + box.h / 2, work.y + work.h / 2);
+        // The bar fills over the 65 s the router takes, and never shows full too early.
+        EXPECT_EQ(w.Control(1062)->progress, 0);
+        env.clock.Advance(32500);
+        EXPECT_EQ(w.Control(1062)->progress, 49);  // 32 whole seconds of 65
+        env.clock.Advance(32499);
+        EXPECT_EQ(w.Control(1062)->progress, 98);
+        EXPECT_TRUE(w.IsControlVisible(1062));
         EXPECT_FALSE(w.IsControlVisible(1060));
         env.clock.Advance(1);
         EXPECT_TRUE(w.IsControlVisible(1060));
+        EXPECT_FALSE(w.IsControlVisible(1062));
         EXPECT_EQ(w.GetText(1060), "Reboot_Complete");
         EXPECT_TRUE(w.Timers().empty());
         EXPECT_TRUE(w.Click(1060));

@@ -150,6 +150,11 @@ void FakeWindow::SetSelection(int id, int index) {
     if (auto it = m_controls.find(id); it != m_controls.end()) it->second.selection = index;
 }
 
+void FakeWindow::SetProgress(int id, int percent) {
+    if (auto it = m_controls.find(id); it != m_controls.end())
+        it->second.progress = std::clamp(percent, 0, 100);
+}
+
 int FakeWindow::GetSelection(int id) const {
     const FakeControl* c = Control(id);
     return c ? c->selection : -1;
@@ -222,6 +227,7 @@ const FakeControl* FakeWindow::Control(int id) const {
 bool FakeWindow::Click(int id) {
     const FakeControl* c = Control(id);
     if (!c || !c->visible || !c->enabled || m_destroyed) return false;
+    if (m_toolkit.Waiting() && !EndsProgram(id)) return false;
     IWindowEvents* events = m_events;
     FakeToolkit& toolkit = m_toolkit;
     const bool hotspot = c->kind == ControlKind::Hotspot;
@@ -239,6 +245,7 @@ bool FakeWindow::Click(int id) {
 bool FakeWindow::Type(int id, const std::string& text) {
     auto it = m_controls.find(id);
     if (it == m_controls.end() || !it->second.visible || !it->second.enabled) return false;
+    if (m_toolkit.Waiting()) return false;
     SetFocus(id);
     std::string t = text;
     if (it->second.limit > 0 && static_cast<int>(t.size()) > it->second.limit)
@@ -253,7 +260,7 @@ bool FakeWindow::Type(int id, const std::string& text) {
 
 bool FakeWindow::Select(int id, int index) {
     auto it = m_controls.find(id);
-    if (it == m_controls.end() || !it->second.enabled) return false;
+    if (it == m_controls.end() || !it->second.enabled || m_toolkit.Waiting()) return false;
     it->second.selection = index;
     m_events->OnControl(id, Notify::SelChange);
     m_toolkit.RunPending();
@@ -261,11 +268,13 @@ bool FakeWindow::Select(int id, int index) {
 }
 
 void FakeWindow::Focus(int id) {
+    if (m_toolkit.Waiting()) return;
     SetFocus(id);
     m_toolkit.RunPending();
 }
 
 bool FakeWindow::PressKey(Key key) {
+    if (m_toolkit.Waiting()) return true;  // dropped
     const bool swallowed = m_events->OnKeyDown(key);
     if (!swallowed && (key == Key::Enter || key == Key::Escape))
         EndModal(key == Key::Enter ? 1 : 2);
@@ -280,7 +289,7 @@ CursorShape FakeWindow::CursorOver(int id) {
 FakeToolkit::FakeToolkit(TestClock* clock) : m_clock(clock) {
     if (m_clock) {
         m_clock->AddListener([this, alive = std::weak_ptr<bool>(m_alive)](std::uint64_t now) {
-            if (!alive.lock()) return;
+            if (!alive.lock() || Waiting()) return;  // held: fired once the wait ends
             for (FakeWindow* w : Windows()) w->FireDueTimers(now);
             RunPending();
         });
@@ -294,7 +303,7 @@ std::unique_ptr<IWindow> FakeToolkit::CreateWindow(IWindowEvents& events, const 
     if (failCreate) return nullptr;
     auto w = std::make_unique<FakeWindow>(*this, events, r, style);
     m_windows.push_back(w.get());
-    m_history.push_back(style.title);
+    m_history.push_back(style.name);
     return w;
 }
 
@@ -321,9 +330,24 @@ void FakeToolkit::ClearMessages() {
     m_messages.clear();
 }
 
-void FakeToolkit::BeginWaitCursor() { ++m_waitDepth; }
-void FakeToolkit::EndWaitCursor() {
-    if (m_waitDepth > 0) --m_waitDepth;
+void FakeToolkit::RunBlocking(const std::function<void()>& work) {
+    ++blockingRuns;
+    ++m_waitDepth;
+    if (duringWait) {
+        auto hook = std::move(duringWait);
+        duringWait = nullptr;
+        hook();
+    }
+    work();
+    --m_waitDepth;
+    if (m_waitDepth == 0 && m_clock) {
+        // Timers that came due meanwhile tick once the caller's event is done.
+        m_deferred.push_back([this, alive = std::weak_ptr<bool>(m_alive)] {
+            if (!alive.lock()) return;
+            const std::uint64_t now = m_clock->NowMs();
+            for (FakeWindow* w : Windows()) w->FireDueTimers(now);
+        });
+    }
 }
 
 std::optional<std::string> FakeToolkit::OpenFileDialog(const std::string& filter) {
@@ -356,6 +380,7 @@ FakeWindow* FakeToolkit::Top() const {
 }
 
 void FakeToolkit::RunPending() {
+    if (Waiting()) return;  // held until the blocking work has ended
     for (int guard = 0; guard < 10000; ++guard) {
         bool any = false;
         while (!m_deferred.empty()) {

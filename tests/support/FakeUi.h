@@ -28,6 +28,7 @@ struct FakeControl {
     Image face;
     std::vector<std::string> items;
     int selection = -1;
+    int progress = 0;
 };
 
 class FakeWindow final : public IWindow {
@@ -59,6 +60,7 @@ public:
     void SetItems(int id, const std::vector<std::string>& items) override;
     void SetSelection(int id, int index) override;
     int GetSelection(int id) const override;
+    void SetProgress(int id, int percent) override;
     void SetTimer(int timerId, unsigned milliseconds) override;
     void KillTimer(int timerId) override;
     std::shared_ptr<IPoster> Poster() override;
@@ -66,7 +68,9 @@ public:
     void EndModal(int code) override;
 
     // Test side.
-    const std::string& Title() const { return m_style.title; }
+    // The page's class name (what tests find windows by); Caption() is what the user sees.
+    const std::string& Title() const { return m_style.name; }
+    const std::string& Caption() const { return m_style.title; }
     IWindowEvents* Events() const { return m_events; }
     const WindowStyle& Style() const { return m_style; }
     bool Destroyed() const { return m_destroyed; }
@@ -75,7 +79,8 @@ public:
     bool HasControl(int id) const { return Control(id) != nullptr; }
     int Focus() const { return m_focus; }
     // A user's click: hover, press, release over the control. Ignored (false) when the
-    // control is hidden, disabled or missing.
+    // control is hidden, disabled or missing, and during blocking work unless the
+    // control ends the program. Typing, selecting, focusing and keys are dropped then too.
     bool Click(int id);
     // A user's typing: replaces the text (cut to the limit) and reports the change.
     bool Type(int id, const std::string& text);
@@ -118,8 +123,10 @@ public:
     std::unique_ptr<IWindow> CreateWindow(IWindowEvents& events, const Rect& r,
                                           const WindowStyle& style) override;
     void MessageBox(const std::string& utf8Text, const std::string& caption) override;
-    void BeginWaitCursor() override;
-    void EndWaitCursor() override;
+    // Runs work inline so that tests stay deterministic; duringWait (if set) runs first,
+    // inside the wait, where a test can click. Timers, posts and deferred tasks that come
+    // due meanwhile are held until the work has ended.
+    void RunBlocking(const std::function<void()>& work) override;
     std::optional<std::string> OpenFileDialog(const std::string& filter) override;
     void Defer(std::function<void()> task) override;
     int Run() override;
@@ -142,6 +149,10 @@ public:
     // Runs deferred tasks and posted messages until none are left.
     void RunPending();
     int WaitCursorDepth() const { return m_waitDepth; }
+    bool Waiting() const { return m_waitDepth > 0; }
+    // Called once, inside the next blocking wait, then cleared.
+    std::function<void()> duringWait;
+    int blockingRuns = 0;
     // Answers of the next file dialogs (nullopt: cancelled).
     std::deque<std::optional<std::string>> fileAnswers;
     std::vector<std::string> fileFilters;

@@ -91,6 +91,7 @@ public:
     void SetItems(int, const std::vector<std::string>&) override {}
     void SetSelection(int, int) override {}
     int GetSelection(int) const override { return -1; }
+    void SetProgress(int, int) override {}
     void SetTimer(int, unsigned) override {}
     void KillTimer(int) override {}
     std::shared_ptr<IPoster> Poster() override { return nullptr; }

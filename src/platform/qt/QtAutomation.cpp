@@ -89,8 +89,29 @@ void Automation::Step() {
     if (m_index >= m_lines.size()) return;
     const Line& line = m_lines[m_index];
     const auto [command, args] = SplitFirst(line.text);
+    const bool busy = BlockingRun().Busy();
+    // Like a patient user, the script does nothing while the program waits, unless it
+    // awaited the wait itself to act during it.
+    if (busy && !m_duringWait && command != QLatin1String("await-busy")) {
+        m_timer.start(kPollMs);
+        return;
+    }
     if (m_verbose && !m_awaiting) Log(line.text);
 
+    if (command == QLatin1String("await-busy") || command == QLatin1String("await-idle")) {
+        const bool wantBusy = command == QLatin1String("await-busy");
+        bool ok = true;
+        const int timeoutMs = args.trimmed().isEmpty() ? kDefaultAwaitMs : args.toInt(&ok);
+        if (!ok) {
+            ++m_index;
+            Fail(kFailExit, QStringLiteral("bad %1: %2").arg(command, args));
+            return;
+        }
+        if (busy == wantBusy) m_duringWait = wantBusy;
+        Await(busy == wantBusy, timeoutMs,
+              wantBusy ? QStringLiteral("blocking wait") : QStringLiteral("end of the wait"));
+        return;
+    }
     if (command == QLatin1String("await-window")) {
         AwaitWindow(args);
         return;

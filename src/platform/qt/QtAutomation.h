@@ -21,6 +21,10 @@
 //   key enter|escape                  press the key in the active modal box or the newest
 //                                     visible window
 //   quit <code>                       leave the program's event loop with <code>
+//   await-busy [timeoutMs]            wait until the program runs blocking work; the
+//                                     steps after it run during that wait (by default a
+//                                     script, like a patient user, waits for it to end)
+//   await-idle [timeoutMs]            wait until the blocking work has ended
 //
 // A malformed or failing step logs to stderr and ends the program with code 98. With
 // ZAVRO_AUTOMATION_VERBOSE set every command is logged to stderr before it runs.
@@ -83,6 +87,7 @@ private:
     qsizetype m_index = 0;
     bool m_finished = false;
     bool m_awaiting = false;
+    bool m_duringWait = false;  // after await-busy: steps run during the wait
     QElapsedTimer m_awaitClock;
     QTimer m_timer;
     QPointer<QWidget> m_hovered;

@@ -7,12 +7,14 @@
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QThread>
+#include <QTimer>
 #include <cstdio>
 #include <cstdlib>
 
 #include "platform/qt/QtAutomation.h"
 #include "platform/qt/QtSupport.h"
 #include "platform/qt/QtWindow.h"
+#include "ui/BlockingRun.h"
 
 namespace zavro {
 
@@ -36,10 +38,48 @@ void OnUi(F&& f, bool wait) {
     }
 }
 
+// During blocking work: drops the user's input to every widget but the hotspots that end
+// the program, so no page acts on a click or key given while it waits.
+class InputGate final : public QObject {
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        switch (event->type()) {
+            case QEvent::MouseButtonPress:
+            case QEvent::MouseButtonRelease:
+            case QEvent::MouseButtonDblClick:
+                return !qtui::IsProgramEndHotspot(watched);
+            case QEvent::KeyPress:
+            case QEvent::KeyRelease:
+            case QEvent::ShortcutOverride:
+            case QEvent::Shortcut:
+            case QEvent::Wheel:
+            case QEvent::ContextMenu:
+            case QEvent::TouchBegin:
+            case QEvent::TouchUpdate:
+            case QEvent::TouchEnd:
+            case QEvent::TabletPress:
+            case QEvent::TabletRelease:
+                return true;
+            default:
+                return false;
+        }
+    }
+};
+
 }  // namespace
 
 QtToolkit::QtToolkit() {
     QCoreApplication::setApplicationName(QStringLiteral("zavro"));
+    // ZAVRO_HEARTBEAT_MS with ZAVRO_TIMING_LOG: a beat from the UI thread's event loop,
+    // so a benchmark can see how long the loop ever stood still.
+    const char* beat = std::getenv("ZAVRO_HEARTBEAT_MS");
+    if (beat != nullptr && std::atoi(beat) > 0 && QCoreApplication::instance() != nullptr) {
+        m_heartbeat = std::make_unique<QTimer>();
+        m_heartbeat->setTimerType(Qt::PreciseTimer);
+        QObject::connect(m_heartbeat.get(), &QTimer::timeout,
+                         [] { qtui::LogTiming("beat", QStringLiteral("-")); });
+        m_heartbeat->start(std::atoi(beat));
+    }
     const char* script = std::getenv("ZAVRO_AUTOMATION");
     if (script == nullptr || *script == '\0') return;
     QFile file(QString::fromLocal8Bit(script));
@@ -113,9 +153,41 @@ std::optional<std::string> QtToolkit::OpenFileDialog(const std::string& filter) 
     return path.toStdString();
 }
 
+void QtToolkit::RunBlocking(const std::function<void()>& work) {
+    if (!OnUiThread()) {
+        work();
+        return;
+    }
+    CBlockingRun& run = qtui::BlockingRun();
+    const bool outermost = !run.Busy();
+    BeginWaitCursor();
+    if (outermost) {
+        m_inputGate = std::make_unique<InputGate>();
+        QCoreApplication::instance()->installEventFilter(m_inputGate.get());
+    }
+    QCoreApplication* app = QCoreApplication::instance();
+    run.Run(
+        work, [] { QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents); },
+        // An empty queued call wakes the loop from the helper thread.
+        [app] { QMetaObject::invokeMethod(app, [] {}, Qt::QueuedConnection); });
+    if (outermost) {
+        app->removeEventFilter(m_inputGate.get());
+        m_inputGate.reset();
+    }
+    EndWaitCursor();
+    // Held deliveries go after the caller's event, in their order.
+    for (auto& task : run.TakeHeld()) {
+        QMetaObject::invokeMethod(app, std::move(task), Qt::QueuedConnection);
+    }
+}
+
 void QtToolkit::Defer(std::function<void()> task) {
     QMetaObject::invokeMethod(
-        QCoreApplication::instance(), [task = std::move(task)] { task(); }, Qt::QueuedConnection);
+        QCoreApplication::instance(),
+        [task = std::move(task)]() mutable {
+            if (!qtui::BlockingRun().Hold(task)) task();
+        },
+        Qt::QueuedConnection);
 }
 
 int QtToolkit::Run() {

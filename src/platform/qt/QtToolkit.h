@@ -3,6 +3,8 @@
 #pragma once
 
 #include <QImage>
+#include <QObject>
+#include <QTimer>
 #include <QPointer>
 #include <QString>
 #include <deque>
@@ -33,8 +35,9 @@ public:
                                           const WindowStyle& style) override;
     // With ZAVRO_MESSAGE_LOG set the box is not shown: one line goes to that file instead.
     void MessageBox(const std::string& utf8Text, const std::string& caption) override;
-    void BeginWaitCursor() override;
-    void EndWaitCursor() override;
+    // The work runs on a helper thread while a nested event loop keeps the windows
+    // painting; input goes only to the hotspots that end the program.
+    void RunBlocking(const std::function<void()>& work) override;
     std::optional<std::string> OpenFileDialog(const std::string& filter) override;
     void Defer(std::function<void()> task) override;
     int Run() override;
@@ -54,12 +57,17 @@ public:
     // The next OpenFileDialog returns this instead of asking (nullopt: as if cancelled).
     void QueueFileAnswer(std::optional<std::string> path);
     int WaitCursorDepth() const { return m_waitDepth; }
+    // Wait cursor over everything (nested calls count); safe from any thread.
+    void BeginWaitCursor();
+    void EndWaitCursor();
 
 private:
     std::vector<QPointer<qtui::PageWidget>> m_windows;
     std::deque<std::optional<std::string>> m_fileAnswers;
     int m_waitDepth = 0;
     std::unique_ptr<qtui::Automation> m_automation;
+    std::unique_ptr<QObject> m_inputGate;
+    std::unique_ptr<QTimer> m_heartbeat;
 };
 
 }  // namespace zavro

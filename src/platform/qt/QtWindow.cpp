@@ -10,9 +10,11 @@
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
 #include <QTimer>
+#include <algorithm>
 #include <mutex>
 
 #include "platform/qt/QtIpAddress.h"
@@ -56,6 +58,11 @@ bool SameImage(const QImage& a, const QImage& b) {
 }
 
 }  // namespace
+
+CBlockingRun& BlockingRun() {
+    static CBlockingRun run;
+    return run;
+}
 
 // Hotspot (reports hover, press and click) or animation canvas (paints only).
 class FaceWidget final : public QWidget {
@@ -118,6 +125,8 @@ private:
         if (!m_input || state == m_state) return;
         m_state = state;
         if (!isVisible()) return;
+        // While the program waits only the hotspots that end it show their frame.
+        if (BlockingRun().Busy() && !EndsProgram(m_id)) return;
         m_page->Call([&](IWindowEvents& e) { e.OnHotState(m_id, state); });
     }
 
@@ -129,6 +138,11 @@ private:
     bool m_inside = false;
     HotState m_state = HotState::Normal;
 };
+
+bool IsProgramEndHotspot(const QObject* object) {
+    const QVariant id = object->property(kIdProperty);
+    return id.isValid() && EndsProgram(id.toInt()) && dynamic_cast<const FaceWidget*>(object);
+}
 
 PageWidget::CallScope::CallScope() {
     ++g_callDepth;
@@ -148,6 +162,7 @@ PageWidget::PageWidget(std::shared_ptr<WindowLink> link, const Rect& r, const Wi
     } else {
         setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
     }
+    setObjectName(QString::fromStdString(style.name));
     setWindowTitle(QString::fromStdString(style.title));
     setAttribute(Qt::WA_DeleteOnClose, false);
     setMouseTracking(true);
@@ -193,7 +208,7 @@ void PageWidget::paintEvent(QPaintEvent*) {
     painter.drawImage(0, 0, m_background);
     if (!m_paintLogged) {
         m_paintLogged = true;
-        LogTiming("paint", windowTitle());
+        LogTiming("paint", objectName());
     }
 }
 
@@ -260,6 +275,14 @@ void PageWidget::CreateControl(int id, ControlKind kind, const Rect& r) {
             label->setWordWrap(true);
             label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
             widget = label;
+            break;
+        }
+        case ControlKind::Progress: {
+            auto* bar = new QProgressBar(this);
+            bar->setRange(0, 100);
+            bar->setValue(0);
+            bar->setTextVisible(false);
+            widget = bar;
             break;
         }
         case ControlKind::PushButton: {
@@ -334,6 +357,8 @@ void PageWidget::SetText(int id, const std::string& utf8) {
         case ControlKind::PushButton:
             static_cast<QPushButton*>(w)->setText(text);
             break;
+        case ControlKind::Progress:
+            break;  // a bar without text
         case ControlKind::DropList:
             break;  // a drop-down list without an edit part has no text of its own
         case ControlKind::Hotspot:
@@ -356,6 +381,8 @@ std::string PageWidget::GetText(int id) const {
             return static_cast<const QLabel*>(w)->text().toStdString();
         case ControlKind::PushButton:
             return static_cast<const QPushButton*>(w)->text().toStdString();
+        case ControlKind::Progress:
+            return std::to_string(static_cast<const QProgressBar*>(w)->value());
         case ControlKind::DropList:
             return static_cast<const QComboBox*>(w)->currentText().toStdString();
         case ControlKind::Hotspot:
@@ -407,12 +434,16 @@ int PageWidget::GetSelection(int id) const {
     return static_cast<const QComboBox*>(ControlWidget(id))->currentIndex();
 }
 
+void PageWidget::SetProgress(int id, int percent) {
+    if (KindOf(id) != ControlKind::Progress) return;
+    static_cast<QProgressBar*>(ControlWidget(id))->setValue(std::clamp(percent, 0, 100));
+}
+
 void PageWidget::SetTimer(int timerId, unsigned milliseconds) {
     QTimer* timer = m_timers.value(timerId, nullptr);
     if (timer == nullptr) {
         timer = new QTimer(this);
-        connect(timer, &QTimer::timeout, this,
-                [this, timerId] { Call([timerId](IWindowEvents& e) { e.OnTimer(timerId); }); });
+        connect(timer, &QTimer::timeout, this, [this, timerId] { FireTimer(timerId); });
         m_timers.insert(timerId, timer);
     }
     timer->start(ScaledInterval(milliseconds, TimeScaleFromEnvironment()));
@@ -447,7 +478,25 @@ void PageWidget::EndModal(int code) {
 }
 
 void PageWidget::DeliverPosted(unsigned message) {
+    QPointer<PageWidget> self(this);
+    if (BlockingRun().Hold([self, message] {
+            if (self) self->DeliverPosted(message);
+        }))
+        return;
     Call([message](IWindowEvents& e) { e.OnPosted(message); });
+}
+
+void PageWidget::FireTimer(int timerId) {
+    QTimer* timer = m_timers.value(timerId, nullptr);
+    if (timer == nullptr || !timer->isActive()) return;  // killed while held back
+    QPointer<PageWidget> self(this);
+    // One pending tick per timer, as a message queue keeps it.
+    const auto key = reinterpret_cast<std::uintptr_t>(timer);
+    if (BlockingRun().Hold([self, timerId] {
+            if (self) self->FireTimer(timerId);
+        }, key))
+        return;
+    Call([timerId](IWindowEvents& e) { e.OnTimer(timerId); });
 }
 
 void PageWidget::Shutdown() {
@@ -456,6 +505,8 @@ void PageWidget::Shutdown() {
 }
 
 void PageWidget::Report(int id, zavro::Notify code) {
+    // Dropped while the program waits, but for the hotspots that end it.
+    if (BlockingRun().Busy() && !(EndsProgram(id) && code == zavro::Notify::Clicked)) return;
     Call([id, code](IWindowEvents& e) { e.OnControl(id, code); });
 }
 
@@ -663,6 +714,9 @@ void QtWindow::SetSelection(int id, int index) {
 }
 int QtWindow::GetSelection(int id) const {
     return m_page ? m_page->GetSelection(id) : -1;
+}
+void QtWindow::SetProgress(int id, int percent) {
+    if (m_page) m_page->SetProgress(id, percent);
 }
 void QtWindow::SetTimer(int timerId, unsigned milliseconds) {
     if (m_page) m_page->SetTimer(timerId, milliseconds);

@@ -15,11 +15,18 @@
 #include <string>
 
 #include "platform/Ui.h"
+#include "ui/BlockingRun.h"
 
 class QEventLoop;
 class QTimer;
 
 namespace zavro::qtui {
+
+// The toolkit's one blocking run: windows hold back their timers and posted messages,
+// and report no input but the program-ending hotspots, while it is busy.
+CBlockingRun& BlockingRun();
+// True for the widget of a hotspot that ends the program (Exit, back to the menu).
+bool IsProgramEndHotspot(const QObject* object);
 
 // What a window's widgets share with its owner; `alive` drops when the window is destroyed.
 struct WindowLink {
@@ -36,7 +43,8 @@ public:
 
     bool IsModalFrame() const { return m_modalFrame; }
     bool Alive() const { return m_link->alive; }
-    std::string Title() const { return windowTitle().toStdString(); }
+    // The page's class name, which automation and tests look windows up by.
+    std::string Title() const { return objectName().toStdString(); }
 
     void SetBackground(const Image& picture);
     void SetPageGeometry(const Rect& r);
@@ -59,6 +67,7 @@ public:
     void SetItems(int id, const std::vector<std::string>& items);
     void SetSelection(int id, int index);
     int GetSelection(int id) const;
+    void SetProgress(int id, int percent);
 
     void SetTimer(int timerId, unsigned milliseconds);
     void KillTimer(int timerId);
@@ -67,8 +76,9 @@ public:
     void EndModal(int code);
     bool InModal() const { return m_modalLoop != nullptr; }
 
-    // Queued delivery of a posted message (UI thread).
+    // Queued delivery of a posted message (UI thread); held back during blocking work.
     void DeliverPosted(unsigned message);
+    void FireTimer(int timerId);
     // Stops timers and the modal run; the window takes no more input.
     void Shutdown();
 
@@ -149,6 +159,7 @@ public:
     void SetItems(int id, const std::vector<std::string>& items) override;
     void SetSelection(int id, int index) override;
     int GetSelection(int id) const override;
+    void SetProgress(int id, int percent) override;
 
     void SetTimer(int timerId, unsigned milliseconds) override;
     void KillTimer(int timerId) override;
