@@ -12,7 +12,7 @@ if command -v ccache >/dev/null; then
   launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
 fi
 # The threaded tests, by name.
-tsan_filter='Gif|Picture|Animation|Result|Success|Wait|Upload|Firm|Worker|Clock|Socket|Timer'
+tsan_filter='Blocking|Gif|Picture|Animation|Result|Success|Wait|Upload|Firm|Worker|Clock|Socket|Timer'
 tsan_targets=(zavro_unit_tests zavro_pages_tests zavro_wire_tests)
 
 if [ "$which" != tsan ]; then

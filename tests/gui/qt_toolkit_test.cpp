@@ -1,4 +1,4 @@
-// Toolkit-wide parts of the Qt adapter: filters, time scale, message log, wait cursor,
+// Toolkit-wide parts of the Qt adapter: filters, time scale, message log, blocking work,
 // file answers.
 #include <gtest/gtest.h>
 
@@ -6,11 +6,18 @@
 #include <QFile>
 #include <QGuiApplication>
 #include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <future>
+#include <memory>
+#include <string>
 #include <thread>
+#include <vector>
 
 #include "GuiSupport.h"
 #include "platform/qt/QtSupport.h"
 #include "platform/qt/QtToolkit.h"
+#include "platform/qt/QtWindow.h"
 #include "platform/posix/TimeScale.h"
 
 namespace zavro {
@@ -73,6 +80,9 @@ TEST(QtSupportTest, ImageConversionKeepsPixelsAndRefusesShortBuffers) {
 
 class QtToolkitTest : public ::testing::Test {
 protected:
+    static QWidget* Control(IWindow& w, int id) {
+        return static_cast<qtui::QtWindow&>(w).ControlWidget(id);
+    }
     QtToolkit ui;
 };
 
@@ -92,26 +102,69 @@ TEST_F(QtToolkitTest, MessageLogGetsOneLinePerBoxFromAnyThread) {
               "Zavro Wizard\tfailed_setting text\n");
 }
 
-TEST_F(QtToolkitTest, WaitCursorIsCountedAndBalanced) {
-    ASSERT_EQ(QGuiApplication::overrideCursor(), nullptr);
-    ui.BeginWaitCursor();
-    ui.BeginWaitCursor();
-    ASSERT_NE(QGuiApplication::overrideCursor(), nullptr);
-    EXPECT_EQ(QGuiApplication::overrideCursor()->shape(), Qt::WaitCursor);
-    ui.EndWaitCursor();
-    EXPECT_NE(QGuiApplication::overrideCursor(), nullptr);
-    ui.EndWaitCursor();
-    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
-    ui.EndWaitCursor();  // one too many restores nothing of anyone else's
-    EXPECT_EQ(ui.WaitCursorDepth(), 0);
-
-    std::thread worker([&] { ui.BeginWaitCursor(); });
-    worker.join();
+// What a user meets while the program waits for the router: the page keeps painting, the
+// wait cursor shows, Next and typing do nothing (then or afterwards), Exit works at once,
+// and the page's timer and a worker's message arrive after the wait, in order, once each.
+TEST_F(QtToolkitTest, BlockingWorkKeepsThePageLiveButLetsOnlyExitAct) {
+    test::FakeEvents events;
+    auto page = ui.CreateWindow(events, {0, 0, 800, 600}, WindowStyle{false, "CZavroSetPwd"});
+    for (int id : {1013, 1008}) page->CreateControl(id, ControlKind::Hotspot, {id - 1000, 10, 40, 20});
+    page->CreateControl(1020, ControlKind::Edit, {100, 100, 120, 20});
+    page->Show(true);
+    page->SetTimer(5, 60000);
     test::Pump();
-    EXPECT_EQ(ui.WaitCursorDepth(), 1);
-    EXPECT_NE(QGuiApplication::overrideCursor(), nullptr);
-    ui.EndWaitCursor();
+    auto* w = static_cast<qtui::QtWindow&>(*page).Widget();
+    events.controls.clear();
+    events.paints = 0;
+
+    std::promise<void> gate;
+    std::vector<std::string> seen;  // what each step saw, checked after the run
+    const auto step = [&](std::function<void()> f) { QTimer::singleShot(0, w, std::move(f)); };
+    auto afterPaint = std::make_shared<std::function<void()>>();
+    int tries = 0;
+    step([&] {
+        seen.push_back(QGuiApplication::overrideCursor() &&
+                               QGuiApplication::overrideCursor()->shape() == Qt::WaitCursor
+                           ? "wait-cursor"
+                           : "no-wait-cursor");
+        QTest::mouseClick(Control(*page, 1013), Qt::LeftButton, {}, QPoint(5, 5));
+        QTest::keyClicks(Control(*page, 1020), "abc");
+        w->FireTimer(5);
+        w->FireTimer(5);  // a second tick before the first was delivered
+        std::thread([poster = page->Poster()] { poster->Post(77); }).join();
+        page->Invalidate();
+        // The event loop turns on during the wait until the page has painted.
+        *afterPaint = [&] {
+            if (events.paints == 0 && ++tries < 1000) {
+                QTimer::singleShot(1, w, *afterPaint);
+                return;
+            }
+            seen.push_back("paints " + std::to_string(events.paints));
+            QTest::mouseClick(Control(*page, 1008), Qt::LeftButton, {}, QPoint(5, 5));
+            seen.push_back("controls " + std::to_string(events.controls.size()));
+            gate.set_value();
+        };
+        step(*afterPaint);
+    });
+    std::thread::id workThread;
+    ui.RunBlocking([&] {
+        workThread = std::this_thread::get_id();
+        gate.get_future().wait();
+    });
+    EXPECT_NE(workThread, std::this_thread::get_id());
+    EXPECT_EQ(seen, (std::vector<std::string>{"wait-cursor", "paints 1", "controls 1"}));
+    *afterPaint = nullptr;
+    EXPECT_EQ(events.controls, (std::vector<std::pair<int, Notify>>{{1008, Notify::Clicked}}));
+    EXPECT_EQ(page->GetText(1020), "");
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+    EXPECT_TRUE(events.timers.empty() && events.posted.empty()) << "held until the caller is done";
+    test::Pump();
+    EXPECT_EQ(events.timers, std::vector<int>{5});
+    EXPECT_EQ(events.posted, std::vector<unsigned>{77});
+    // Input works again once the wait is over; nothing of the wait is replayed.
+    QTest::mouseClick(Control(*page, 1013), Qt::LeftButton, {}, QPoint(5, 5));
+    EXPECT_EQ(events.controls.back(), (std::pair<int, Notify>{1013, Notify::Clicked}));
+    EXPECT_EQ(events.Count(1013, Notify::Clicked), 1);
 }
 
 TEST_F(QtToolkitTest, QueuedFileAnswersReplaceTheDialogInOrder) {
