@@ -8,6 +8,8 @@
 
 namespace zavro {
 
+static_assert(OnlyRepaints(WM_ANIMATION_FRAME), "animation frames must play during waits");
+
 namespace {
 constexpr int kModelName = 1018;
 constexpr int kAnimation = 1057;

@@ -33,6 +33,13 @@ inline bool EndsProgram(int controlId) {
     return controlId == 1008 || controlId == 1009;
 }
 
+// Posted messages from this value on only repaint (an animation's next frame): windows
+// take them during blocking work too, so that an animation plays while the program waits.
+inline constexpr unsigned kFirstRepaintMessage = 0x7E00;
+inline bool OnlyRepaints(unsigned message) {
+    return message >= kFirstRepaintMessage;
+}
+
 enum class CursorShape { Arrow, Hand, Wait };
 
 enum class Notify {
@@ -135,8 +142,8 @@ public:
     // when it is done, so that the caller stays sequential. Meanwhile the wait cursor
     // shows and the windows keep painting, but no page acts: the user's clicks and keys
     // are dropped, except on the hotspots that end the program (EndsProgram), and timers,
-    // posted messages and deferred tasks are held back, then delivered in their order
-    // once the caller's event has been handled. Called on the UI thread; work runs on a
+    // posted messages (but for OnlyRepaints ones) and deferred tasks are held back, then
+    // delivered in their order once the caller's event has been handled. Called on the UI thread; work runs on a
     // helper thread and must not touch windows.
     virtual void RunBlocking(const std::function<void()>& work) = 0;
     // filter: "Name(*.ext)|*.ext|All files(*.*)|*.*||". nullopt when cancelled.

@@ -4,7 +4,11 @@
 
 #include <QApplication>
 #include <QImage>
+#include <QLabel>
+#include <QScreen>
 #include <QTest>
+#include <QTimer>
+#include <cstdlib>
 #include <filesystem>
 
 #include "GuiSupport.h"
@@ -12,6 +16,8 @@
 #include "app/Workers.h"
 #include "app/ZavroApp.h"
 #include "app/ZavroDlg.h"
+#include "pages/ZavroWait.h"
+#include "platform/posix/ProfileReader.h"
 #include "platform/qt/QtToolkit.h"
 #include "platform/qt/QtWindow.h"
 #include "support/TestEnv.h"
@@ -130,6 +136,45 @@ TEST_F(QtStartPageTest, CheckHotspotShowsTheCheckedIconAfterAnOddNumberOfClicks)
         QTest::mouseMove(page, QPoint(400, 300));  // off the box: no hover frame
         Pump();
         EXPECT_EQ(ShownIcon(box), click % 2 == 1 ? other : first) << click;
+    }
+}
+
+// The wait dialog as the medium's texts make it: the whole text in its label, in every
+// language the demo medium has, centred, titled for the user.
+TEST_F(QtStartPageTest, WaitDialogShowsItsWholeTextInEveryDemoLanguage) {
+    ProfileReader reader;  // the medium's own string.ini files
+    Ports().profile = &reader;
+    theApp.SetModel(8);
+    for (int language : {1, 2, 3}) {
+        for (const char* key : {kRebootKeySsid, kRebootKeyWpa, kRebootKeyFirmware}) {
+            SCOPED_TRACE(std::to_string(language) + " " + key);
+            theApp.SetLanguage(language);
+            theApp.m_pszRebootKey = key;
+            CZavroWait wait;
+            QString text, title;
+            int needed = 0, height = -1;
+            QRect box, area;
+            QTimer::singleShot(0, [&] {
+                auto& window = static_cast<qtui::QtWindow&>(*wait.Window());
+                auto* label = qobject_cast<QLabel*>(window.ControlWidget(1061));
+                if (label != nullptr) {
+                    text = label->text();
+                    needed = label->heightForWidth(label->width());
+                    height = label->height();
+                }
+                title = window.Widget()->windowTitle();
+                box = window.Widget()->geometry();
+                area = window.Widget()->screen()->availableGeometry();
+                window.EndModal(1);
+            });
+            EXPECT_EQ(wait.DoModal(), 1);
+            EXPECT_FALSE(text.isEmpty());
+            EXPECT_NE(text.toStdString(), key);
+            EXPECT_LE(needed, height) << text.toStdString();
+            EXPECT_EQ(title, QStringLiteral("Zavro"));
+            EXPECT_LE(std::abs(box.center().x() - area.center().x()), 1);
+            EXPECT_LE(std::abs(box.center().y() - area.center().y()), 1);
+        }
     }
 }
 

@@ -203,9 +203,10 @@ void PageWidget::paintEvent(QPaintEvent*) {
         m_inPaint = false;
         if (!Alive()) return;
     }
-    if (m_background.isNull()) return;
-    QPainter painter(this);
-    painter.drawImage(0, 0, m_background);
+    if (!m_background.isNull()) {
+        QPainter painter(this);
+        painter.drawImage(0, 0, m_background);
+    }
     if (!m_paintLogged) {
         m_paintLogged = true;
         LogTiming("paint", objectName());
@@ -479,7 +480,7 @@ void PageWidget::EndModal(int code) {
 
 void PageWidget::DeliverPosted(unsigned message) {
     QPointer<PageWidget> self(this);
-    if (BlockingRun().Hold([self, message] {
+    if (!OnlyRepaints(message) && BlockingRun().Hold([self, message] {
             if (self) self->DeliverPosted(message);
         }))
         return;

@@ -1,0 +1,219 @@
+// How alive the real program stays while it waits, printed (not judged). The program runs
+// offscreen at time scale 1 against the simulated router on loopback; its UI thread
+// writes a heartbeat every 5 ms to the timing log (ZAVRO_HEARTBEAT_MS), and the longest
+// gap between two beats during a road is that road's UI stall. Roads:
+//  - the router connection page's 6-second address wait;
+//  - PPPoE Next against a router that trickles its answer (slow fault);
+//  - 10 s of a router that never answers, then a click on Exit: the time from the click
+//    to the end of the process;
+//  - a 32 MiB firmware upload, up to the wait dialog.
+//
+// Run inside a loopback-only namespace, e.g.
+//   unshare -rn sh -c 'ip link set lo up; build/dev/bench/waits/zavro_waits_bench'
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <map>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "ProgramProcess.h"
+#include "RouterSim.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+using zavro::e2e::ProgramProcess;
+using zavro::e2e::ProgramResult;
+
+constexpr int kBeatMs = 5;
+
+struct Stamp {
+    std::string event, detail;
+    long long ns = 0;
+};
+
+struct Outcome {
+    ProgramResult result;
+    std::vector<Stamp> stamps;
+    long long endNs = 0;  // when the process was seen to end (steady clock)
+};
+
+const char* const kToPasswordPage =
+    "await-window CZavroWizard 10000\n"
+    "click 1013\n"
+    "await-window CZavroARQX\n"
+    "click 1014\n"
+    "await-window CZavroQXset\n"
+    "click 1013\n"
+    "await-window CZavroSetPwd 20000\n";
+
+class Bench {
+public:
+    explicit Bench(routersim::Simulator& sim)
+        : m_sim(sim),
+          m_dir(fs::temp_directory_path() / ("zavro-waits-bench-" + std::to_string(::getpid()))) {
+        fs::create_directories(m_dir);
+    }
+    ~Bench() {
+        std::error_code ec;
+        fs::remove_all(m_dir, ec);
+    }
+    fs::path Dir() const { return m_dir; }
+
+    std::optional<Outcome> Run(const std::string& script) {
+        const fs::path scriptFile = m_dir / "script.txt";
+        const fs::path log = m_dir / "timing.log";
+        fs::remove(log);
+        zavro::e2e::WriteFile(scriptFile.string(), script);
+        const std::map<std::string, std::string> env = {
+            {"QT_QPA_PLATFORM", "offscreen"},
+            {"ZAVRO_ROUTER", "127.0.0.1:" + std::to_string(m_sim.Port())},
+            {"ZAVRO_HOME_URL", "http://127.0.0.1:" + std::to_string(m_sim.InternetPort()) + "/"},
+            {"ZAVRO_TIME_SCALE", "1"},
+            {"ZAVRO_AUTOMATION", scriptFile.string()},
+            {"ZAVRO_MESSAGE_LOG", (m_dir / "messages.log").string()},
+            {"ZAVRO_REGISTRY_FILE", (m_dir / "registry").string()},
+            {"ZAVRO_TIMING_LOG", log.string()},
+            {"ZAVRO_HEARTBEAT_MS", std::to_string(kBeatMs)},
+            {"ZAVRO_LOOPBACK_ONLY", "1"},
+            {"XDG_RUNTIME_DIR", m_dir.string()},
+        };
+        ProgramProcess program;
+        if (!program.Start(zavro::e2e::WizardProgram(), zavro::e2e::WizardFolder(), env,
+                           (m_dir / "output.txt").string())) {
+            std::fprintf(stderr, "cannot start %s\n", zavro::e2e::WizardProgram().c_str());
+            return std::nullopt;
+        }
+        Outcome out;
+        out.result = program.Wait(400000);
+        out.endNs = std::chrono::duration_cast<std::chrono::nanoseconds>(
+                        std::chrono::steady_clock::now().time_since_epoch())
+                        .count();
+        if (out.result.timedOut) {
+            std::fprintf(stderr, "run killed at the limit:\n%s\n",
+                         zavro::e2e::ReadFile((m_dir / "output.txt").string()).c_str());
+            return std::nullopt;
+        }
+        for (const std::string& line : zavro::e2e::ReadLines(log.string())) {
+            std::istringstream in(line);
+            Stamp s;
+            if (in >> s.event >> s.detail >> s.ns) out.stamps.push_back(s);
+        }
+        return out;
+    }
+
+private:
+    routersim::Simulator& m_sim;
+    fs::path m_dir;
+};
+
+// The n-th stamp (from 1) of that event and detail, or nullopt.
+std::optional<long long> Find(const Outcome& o, const std::string& event,
+                              const std::string& detail, int n = 1) {
+    for (const Stamp& s : o.stamps)
+        if (s.event == event && s.detail == detail && --n == 0) return s.ns;
+    return std::nullopt;
+}
+
+// Longest gap between heartbeats in [from, to], counting the edges; in ms.
+double MaxStall(const Outcome& o, long long from, long long to) {
+    long long last = from, worst = 0;
+    for (const Stamp& s : o.stamps) {
+        if (s.event != "beat" || s.ns < from) continue;
+        if (s.ns > to) break;
+        worst = std::max(worst, s.ns - last);
+        last = s.ns;
+    }
+    worst = std::max(worst, to - last);
+    return static_cast<double>(worst) / 1e6;
+}
+
+void Road(const char* name, const std::optional<Outcome>& o, const std::string& fromEvent,
+          const std::string& fromDetail, int fromN, const std::string& toEvent,
+          const std::string& toDetail) {
+    if (!o) {
+        std::printf("%-46s run failed\n", name);
+        return;
+    }
+    const auto from = Find(*o, fromEvent, fromDetail, fromN);
+    const auto to = Find(*o, toEvent, toDetail);
+    if (!from || !to) {
+        std::printf("%-46s stamps missing (%s %s / %s %s)\n", name, fromEvent.c_str(),
+                    fromDetail.c_str(), toEvent.c_str(), toDetail.c_str());
+        return;
+    }
+    std::printf("%-46s max UI stall %.0f ms   (road %.0f ms)\n", name, MaxStall(*o, *from, *to),
+                static_cast<double>(*to - *from) / 1e6);
+}
+
+}  // namespace
+
+int main() {
+    routersim::Options options;
+    options.model = 8;
+    options.maxRecorded = 50;
+    options.recordBodyLimit = 4096;
+    routersim::Simulator sim(options);
+    if (!sim.Start()) {
+        std::fprintf(stderr, "the simulated router did not start\n");
+        return 1;
+    }
+    Bench bench(sim);
+    std::printf("real zavro, offscreen, time scale 1, heartbeat every %d ms\n", kBeatMs);
+
+    // The router connection page's Next: PC reset and the 6-second address wait.
+    auto six = bench.Run(std::string(kToPasswordPage) + "quit 0\n");
+    Road("6-second address wait", six, "click", "1013", 2, "paint", "CZavroSetPwd");
+
+    // PPPoE Next while the router trickles its answer.
+    routersim::Fault slow;
+    slow.kind = routersim::FaultKind::Slow;
+    slow.slowDelayMs = 100;
+    slow.path = "/goform/";
+    slow.count = 1;
+    sim.SetFault(slow);
+    auto pppoe = bench.Run(std::string(kToPasswordPage) +
+                           "type 1020 5820\nclick 1077\nawait-window CZavroConnectMode\n"
+                           "click 1019\nclick 1013\nawait-window CZavroPPPoE\n"
+                           "type 1036 user\ntype 1037 secret\nclick 1013\n"
+                           "await-window CZavroSuccess 60000\nquit 0\n");
+    sim.SetFault({});
+    Road("PPPoE Next, slow router", pppoe, "click", "1013", 4, "paint", "CZavroSuccess");
+
+    // A router that takes the connection and never answers: 10 s, then Exit.
+    routersim::Fault silent;
+    silent.kind = routersim::FaultKind::NoAnswer;
+    sim.SetFault(silent);
+    auto exit = bench.Run(std::string(kToPasswordPage) +
+                          "type 1020 5820\nclick 1013\nawait-busy 5000\nsleep 10000\n"
+                          "click 1008\nsleep 30000\nquit 0\n");
+    sim.SetFault({});
+    if (exit) {
+        const auto start = Find(*exit, "click", "1013", 3);
+        const auto click = Find(*exit, "click", "1008");
+        if (start && click) {
+            std::printf("%-46s max UI stall %.0f ms   (10 s of no answer)\n",
+                        "no-answer router, then Exit", MaxStall(*exit, *start, *click));
+            std::printf("%-46s exit during wait %.0f ms   (exit code %d)\n", "",
+                        static_cast<double>(exit->endNs - *click) / 1e6, exit->result.exitCode);
+        } else {
+            std::printf("no-answer router, then Exit: stamps missing\n");
+        }
+    }
+
+    // A 32 MiB firmware image, from Upload to the wait dialog (includes the 10 s pause).
+    const fs::path image = bench.Dir() / "image.bin";
+    zavro::e2e::WriteFile(image.string(), std::string(32u << 20, '\x5A'));
+    auto upload = bench.Run(std::string(kToPasswordPage) +
+                            "type 1020 5820\nclick 1010\nawait-window CZavroUpdateFirM\n"
+                            "type 1023 " + image.string() + "\nclick 1017\n"
+                            "await-window CZavroWait 120000\nquit 0\n");
+    Road("32 MiB firmware upload", upload, "click", "1017", 1, "paint", "CZavroWait");
+    return 0;
+}
