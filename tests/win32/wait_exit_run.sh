@@ -43,6 +43,9 @@ check "exit code (Exit during the wait)" 1 "$code"
 check "Next did nothing (no message box)" 0 "$(wc -l <"$work/messages.log" 2>/dev/null || echo 0)"
 check "the loop turned during the wait" yes "$([ "${beats:-0}" -ge 5 ] && echo yes || echo "no ($beats beats)")"
 check "screenshot during the wait" "PNG image data, 800 x 600" "$(file -b "$work/wait.png" | cut -d, -f1-2)"
+# A blank or black grab compresses to a few kilobytes; the painted page does not.
+check "page painted in the screenshot" yes \
+  "$([ "$(stat -c %s "$work/wait.png" 2>/dev/null || echo 0)" -ge 20000 ] && echo yes || echo no)"
 check "loopback guard" 0 "$(grep -c non-loopback "$work/output.txt")"
 [ $fail -eq 0 ] || { echo "--- program output"; cat "$work/output.txt"; }
 exit $fail
