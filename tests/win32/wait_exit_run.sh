@@ -18,34 +18,18 @@ printf '%s\n' "await-window CZavroWizard 30000" "click 1013" \
   "await-busy" "sleep 300" "screenshot $work/wait.png" \
   "click 1013" "sleep 300" "click 1008" "sleep 20000" "quit 0" >"$work/script.txt"
 
-"$sim" --host 127.0.0.1 --port $port --internet-port $internet --model 8 \
-  --fault no-answer --quiet >/dev/null 2>&1 </dev/null &
-simpid=$!
-trap 'kill $simpid 2>/dev/null' EXIT
-for _ in $(seq 50); do (exec 3<>/dev/tcp/127.0.0.1/$port) 2>/dev/null && break; sleep 0.1; done
-
+source "$(dirname "$0")/wine_run.sh"
+start_simulator $port $internet --fault no-answer
 # The 6-second wait runs at a thousandth; the exchange itself is never answered.
-ZAVRO_ROUTER=127.0.0.1:$port ZAVRO_HOME_URL=http://127.0.0.1:$internet/ ZAVRO_TIME_SCALE=0.001 \
-  ZAVRO_AUTOMATION="$work/script.txt" ZAVRO_AUTOMATION_VERBOSE=1 \
-  ZAVRO_MESSAGE_LOG="$work/messages.log" ZAVRO_LOOPBACK_ONLY=1 \
-  ZAVRO_TIMING_LOG="$work/timing.log" ZAVRO_HEARTBEAT_MS=20 \
-  timeout 60 wine "$exe" >"$work/output.txt" 2>&1 </dev/null
-code=$?
+run_zavro $port $internet ZAVRO_TIMING_LOG="$work/timing.log" ZAVRO_HEARTBEAT_MS=20
 
-fail=0
-check() {  # what, expected, actual
-  if [ "$2" != "$3" ]; then echo "FAILED: $1: expected '$2', got '$3'"; fail=1; else echo "ok: $1 = $3"; fi
-}
 # Beats of the UI thread's loop between the click on Next during the wait and the Exit click.
 beats=$(awk '$1 == "click" && $2 == "1013" { on = 1; n = 0 } $1 == "click" && $2 == "1008" { on = 0 }
              on && $1 == "beat" { n++ } END { print n + 0 }' "$work/timing.log" 2>/dev/null)
 check "exit code (Exit during the wait)" 1 "$code"
-check "Next did nothing (no message box)" 0 "$(wc -l <"$work/messages.log" 2>/dev/null || echo 0)"
 check "the loop turned during the wait" yes "$([ "${beats:-0}" -ge 5 ] && echo yes || echo "no ($beats beats)")"
 check "screenshot during the wait" "PNG image data, 800 x 600" "$(file -b "$work/wait.png" | cut -d, -f1-2)"
 # A blank or black grab compresses to a few kilobytes; the painted page does not.
 check "page painted in the screenshot" yes \
   "$([ "$(stat -c %s "$work/wait.png" 2>/dev/null || echo 0)" -ge 20000 ] && echo yes || echo no)"
-check "loopback guard" 0 "$(grep -c non-loopback "$work/output.txt")"
-[ $fail -eq 0 ] || { echo "--- program output"; cat "$work/output.txt"; }
-exit $fail
+finish 0  # Next did nothing: no box either

@@ -15,6 +15,7 @@
 #include <thread>
 
 #include "platform/win32/Win32Automation.h"
+#include "platform/win32/Win32System.h"
 #include "support/FakeEvents.h"
 
 namespace zavro::win32 {
@@ -213,10 +214,12 @@ TEST_F(Win32UiTest, CursorIsTheCoresChoice) {
 TEST_F(Win32UiTest, RunBlockingPaintsLetsExitThroughDropsInputAndHoldsDeliveries) {
     window->CreateControl(1013, ControlKind::Hotspot, {600, 500, 80, 30});
     window->CreateControl(1008, ControlKind::Hotspot, {700, 500, 80, 30});
+    window->CreateControl(1036, ControlKind::Edit, {100, 100, 150, 20});
     HWND next = Control(1013);
     HWND exit = Control(1008);
+    HWND edit = Control(1036);
     HWND page = Page();
-    ASSERT_TRUE(next && exit && page);
+    ASSERT_TRUE(next && exit && edit && page);
     const HCURSOR wait = LoadCursorW(nullptr, MAKEINTRESOURCEW(32514));
     HANDLE painted = CreateEventW(nullptr, TRUE, FALSE, nullptr);
     HANDLE exited = CreateEventW(nullptr, TRUE, FALSE, nullptr);
@@ -263,6 +266,7 @@ TEST_F(Win32UiTest, RunBlockingPaintsLetsExitThroughDropsInputAndHoldsDeliveries
         click(next);
         PostMessageW(next, WM_KEYDOWN, VK_RETURN, 1);
         SendMessageW(next, BM_CLICK, 0, 0);  // straight to the button, past the queue
+        SendMessageW(edit, WM_CHAR, L'x', 1);  // the edit's notification goes unheard
         click(exit);
         exitWait = WaitForSingleObject(exited, 5000);
     });
@@ -287,6 +291,7 @@ TEST_F(Win32UiTest, RunBlockingPaintsLetsExitThroughDropsInputAndHoldsDeliveries
     EXPECT_EQ(events.Count(1013, Notify::Clicked), 0);
     EXPECT_EQ(events.Count(1008, Notify::Clicked), 1);
     EXPECT_TRUE(events.keys.empty());
+    EXPECT_EQ(events.Count(1036, Notify::Changed), 0);
     for (const auto& [id, state] : events.hot) EXPECT_EQ(id, 1008);
     EXPECT_NE(std::find(events.hot.begin(), events.hot.end(),
                         std::pair<int, HotState>{1008, HotState::Pressed}),
@@ -324,6 +329,23 @@ TEST_F(Win32UiTest, KeysReachTheCoreFirstAndEnterEndsTheWaitDialog) {
     EXPECT_EQ(SendMessageW(bar, PBM_GETPOS, 0, 0), 40);
     dialog->SetProgress(1062, 140);
     EXPECT_EQ(dialog->GetText(1062), "100");
+    // Its label shows the whole wrapped text, though the core gave it room for less.
+    dialog->CreateControl(1061, ControlKind::StaticText, {8, 10, 194, 26});
+    const std::wstring text =
+        L"De router start opnieuw op met de nieuwe beveiliging en de nieuwe netwerknaam. "
+        L"Even geduld...";
+    dialog->SetText(1061, Narrow(text));
+    HWND label = static_cast<HWND>(ControlHandle(*dialogState, 1061));
+    RECT needed{0, 0, 194, 0};
+    HDC dc = GetDC(label);
+    SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
+    DrawTextW(dc, text.c_str(), -1, &needed, DT_WORDBREAK | DT_NOPREFIX | DT_CALCRECT);
+    ReleaseDC(label, dc);
+    RECT shown;
+    GetClientRect(label, &shown);
+    EXPECT_GT(needed.bottom, 26);  // more than two lines
+    EXPECT_GE(shown.bottom, needed.bottom);
+    EXPECT_EQ(dialog->ControlRect(1061), (Rect{8, 10, 194, 26}));
     // Escape swallowed by the core first, then Enter that it lets through ends the run.
     bool swallow = true;
     dialogEvents.keyDown = [&](Key) { return swallow; };

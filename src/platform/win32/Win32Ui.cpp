@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <exception>
 #include <map>
 #include <set>
 
@@ -357,6 +358,28 @@ void HandleCommand(WindowState& s, int id, int code) {
     }
 }
 
+// The wait dialog is laid out in dialog units of another font than the one we draw with:
+// its label grows downwards, within the dialog, until the wrapped text shows whole. Pages
+// keep the rectangles their picture was drawn for.
+void FitLabel(const WindowState& s, const Control& c) {
+    if (c.kind != ControlKind::StaticText || !s.modalFrame || s.hwnd == nullptr) return;
+    int height = c.rect.h;
+    if (!c.text.empty()) {
+        HDC dc = GetDC(c.hwnd);
+        const HGDIOBJ font = SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
+        RECT box{0, 0, c.rect.w, 0};
+        DrawTextW(dc, c.text.c_str(), static_cast<int>(c.text.size()), &box,
+                  DT_LEFT | DT_TOP | DT_WORDBREAK | DT_NOPREFIX | DT_CALCRECT);
+        SelectObject(dc, font);
+        ReleaseDC(c.hwnd, dc);
+        RECT client;
+        GetClientRect(s.hwnd, &client);
+        height = std::max(height, std::min<int>(box.bottom, client.bottom - c.rect.y));
+    }
+    SetWindowPos(c.hwnd, nullptr, 0, 0, c.rect.w, height,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 // Timers and posted messages of a page, held back while blocking work runs.
 void DeliverTimer(const std::shared_ptr<WindowState>& s, int id) {
     if (!s->alive || s->hwnd == nullptr || !s->timers.contains(id)) return;  // killed meanwhile
@@ -624,6 +647,7 @@ public:
         c->rect = r;
         const int extra = c->kind == ControlKind::DropList ? kDropListExtra : 0;
         MoveWindow(c->hwnd, r.x, r.y, r.w, r.h + extra, TRUE);
+        FitLabel(*m_s, *c);
     }
     Rect ControlRect(int id) const override {
         const Control* c = m_s->Find(id);
@@ -667,6 +691,7 @@ public:
             case ControlKind::StaticText:
                 c->text = text;
                 SetWindowTextW(c->hwnd, text.c_str());
+                FitLabel(*m_s, *c);
                 InvalidateRect(c->hwnd, nullptr, FALSE);
                 break;
             case ControlKind::DropList:
@@ -1034,16 +1059,25 @@ void Win32Toolkit::RunBlocking(const std::function<void()>& work) {
         ~Cursor() { ui.EndWaitCursor(); }
     } cursor(*this);
     const HWND messages = static_cast<HWND>(m_messageWindow);
-    m_run.Run(
-        work, [this] { PumpWhileBusy(); },
-        [messages] { PostMessageW(messages, WM_NULL, 0, 0); });
-    if (m_run.Busy()) return;  // an inner run: the outer one delivers
+    std::exception_ptr error;  // the work's, passed on once the held deliveries are queued
+    try {
+        m_run.Run(
+            work, [this] { PumpWhileBusy(); },
+            [messages] { PostMessageW(messages, WM_NULL, 0, 0); });
+    } catch (...) {
+        error = std::current_exception();
+    }
+    if (m_run.Busy()) {  // an inner run: the outer one delivers
+        if (error) std::rethrow_exception(error);
+        return;
+    }
     // Held deliveries go after the caller's event, in their order.
     for (auto& task : m_run.TakeHeld()) Defer(std::move(task));
     if (m_quitWhileBusy) {
         PostQuitMessage(*m_quitWhileBusy);
         m_quitWhileBusy.reset();
     }
+    if (error) std::rethrow_exception(error);
 }
 
 void Win32Toolkit::PumpWhileBusy() {
