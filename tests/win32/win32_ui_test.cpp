@@ -265,10 +265,11 @@ TEST_F(Win32UiTest, RunBlockingPaintsLetsExitThroughDropsInputAndHoldsDeliveries
         poster->Post(0x402);
         click(next);
         PostMessageW(next, WM_KEYDOWN, VK_RETURN, 1);
-        SendMessageW(next, BM_CLICK, 0, 0);  // straight to the button, past the queue
         SendMessageW(edit, WM_CHAR, L'x', 1);  // the edit's notification goes unheard
         click(exit);
         exitWait = WaitForSingleObject(exited, 5000);
+        // Pressed straight on the button, past the queue; released after the wait.
+        SendMessageW(next, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
     });
     CloseHandle(painted);
     CloseHandle(exited);
@@ -288,6 +289,7 @@ TEST_F(Win32UiTest, RunBlockingPaintsLetsExitThroughDropsInputAndHoldsDeliveries
               (std::vector<std::string>{"post 1025", "timer 5", "post 1026"}));
     for (std::size_t i = 3; i < order.size(); ++i) EXPECT_EQ(order[i], "timer 5");
     // Next heard nothing, then or afterwards; Exit showed its frame and was clicked once.
+    SendMessageW(next, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
     EXPECT_EQ(events.Count(1013, Notify::Clicked), 0);
     EXPECT_EQ(events.Count(1008, Notify::Clicked), 1);
     EXPECT_TRUE(events.keys.empty());

@@ -31,7 +31,9 @@ check() {  # what, expected, actual
 
 # The common checks, then the program's output on a failure; ends the script.
 finish() {
-  check "message boxes" "$1" "$(wc -l <"$work/messages.log" 2>/dev/null || echo 0)"
+  local boxes=0
+  [ -f "$work/messages.log" ] && boxes=$(wc -l <"$work/messages.log")
+  check "message boxes" "$1" "$boxes"
   check "loopback guard" 0 "$(grep -c non-loopback "$work/output.txt")"
   [ $fail -eq 0 ] || { echo "--- program output"; cat "$work/output.txt"; }
   exit $fail
