@@ -28,6 +28,7 @@ public:
     std::function<void()> onPaint;
     std::function<void(int, Notify)> onControl;
     std::function<void(int)> onTimer;
+    std::function<void(unsigned)> onPosted;
 
     void OnControl(int id, Notify code) override {
         controls.emplace_back(id, code);
@@ -41,6 +42,7 @@ public:
     void OnPosted(unsigned message) override {
         posted.push_back(message);
         postedOn.push_back(std::this_thread::get_id());
+        if (onPosted) onPosted(message);
     }
     void OnPaint() override {
         ++paints;

@@ -9,11 +9,13 @@
 #undef CreateWindow
 #undef MessageBox
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <thread>
 
 #include "platform/win32/Win32Automation.h"
+#include "platform/win32/Win32System.h"
 #include "support/FakeEvents.h"
 
 namespace zavro::win32 {
@@ -189,13 +191,12 @@ TEST_F(Win32UiTest, DropListSelectsWithoutReportingWhatTheProgramDoes) {
     EXPECT_EQ(events.Count(1040, Notify::SelChange), 1);
 }
 
-TEST_F(Win32UiTest, CursorIsTheCoresChoiceAndTheWaitCursorOverEverything) {
+TEST_F(Win32UiTest, CursorIsTheCoresChoice) {
     window->CreateControl(1013, ControlKind::Hotspot, {600, 500, 80, 30});
     window->CreateControl(1014, ControlKind::Hotspot, {500, 500, 80, 30});
     window->ShowControl(1014, false);
     const HCURSOR hand = LoadCursorW(nullptr, MAKEINTRESOURCEW(32649));
     const HCURSOR arrow = LoadCursorW(nullptr, MAKEINTRESOURCEW(32512));
-    const HCURSOR wait = LoadCursorW(nullptr, MAKEINTRESOURCEW(32514));
     auto over = [&](HWND h) {
         return SendMessageW(Page(), WM_SETCURSOR, reinterpret_cast<WPARAM>(h),
                             MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
@@ -206,15 +207,101 @@ TEST_F(Win32UiTest, CursorIsTheCoresChoiceAndTheWaitCursorOverEverything) {
     over(Control(1014));  // hidden: the page itself is under the mouse
     EXPECT_EQ(GetCursor(), arrow);
     EXPECT_EQ(events.cursorAsks, (std::vector<int>{1013, 0}));
-    ui.BeginWaitCursor();
-    ui.BeginWaitCursor();
-    ui.EndWaitCursor();
-    over(Control(1013));
-    EXPECT_EQ(GetCursor(), wait);
-    EXPECT_EQ(events.cursorAsks.size(), 2u);  // not asked while busy
-    ui.EndWaitCursor();
-    ui.EndWaitCursor();  // unbalanced: ignored
+}
+
+// The one blocking operation: the work runs on a helper thread while this thread paints,
+// lets Exit through, drops every other click and holds timers and posts for afterwards.
+TEST_F(Win32UiTest, RunBlockingPaintsLetsExitThroughDropsInputAndHoldsDeliveries) {
+    window->CreateControl(1013, ControlKind::Hotspot, {600, 500, 80, 30});
+    window->CreateControl(1008, ControlKind::Hotspot, {700, 500, 80, 30});
+    window->CreateControl(1036, ControlKind::Edit, {100, 100, 150, 20});
+    HWND next = Control(1013);
+    HWND exit = Control(1008);
+    HWND edit = Control(1036);
+    HWND page = Page();
+    ASSERT_TRUE(next && exit && edit && page);
+    const HCURSOR wait = LoadCursorW(nullptr, MAKEINTRESOURCEW(32514));
+    HANDLE painted = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    HANDLE exited = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+
+    std::vector<std::string> order;  // what reached the core, in its order
+    events.onTimer = [&](int id) { order.push_back("timer " + std::to_string(id)); };
+    events.onPosted = [&](unsigned m) { order.push_back("post " + std::to_string(m)); };
+    bool waitCursor = false;
+    std::size_t deliveredAtExit = 99;
+    bool inWait = false;
+    events.onPaint = [&] {
+        if (!inWait) return;
+        inWait = false;
+        // On this thread during the wait: timers start ticking, and the cursor is the wait's.
+        window->SetTimer(5, 10);
+        window->SetTimer(6, 10);
+        SendMessageW(page, WM_SETCURSOR, reinterpret_cast<WPARAM>(next),
+                     MAKELPARAM(HTCLIENT, WM_MOUSEMOVE));
+        waitCursor = GetCursor() == wait && ui.WaitCursorDepth() == 1;
+        SetEvent(painted);
+    };
+    events.onControl = [&](int id, Notify) {
+        if (id != 1008) return;
+        deliveredAtExit = order.size();
+        window->KillTimer(6);  // killed while its ticks are held: none comes
+        SetEvent(exited);
+    };
+    auto poster = window->Poster();
+    DWORD paintWait = WAIT_TIMEOUT;
+    DWORD exitWait = WAIT_TIMEOUT;
+    const auto click = [](HWND h) {  // as the mouse does it, through the queue
+        PostMessageW(h, WM_MOUSEMOVE, 0, MAKELPARAM(5, 5));
+        PostMessageW(h, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+        PostMessageW(h, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+    };
+    inWait = true;
+    ui.RunBlocking([&] {
+        poster->Post(0x401);
+        InvalidateRect(page, nullptr, FALSE);
+        // Blocked until this thread's work is seen painted: no paint, no release.
+        paintWait = WaitForSingleObject(painted, 5000);
+        Sleep(300);  // timer 5 ticks many times meanwhile
+        poster->Post(0x402);
+        click(next);
+        PostMessageW(next, WM_KEYDOWN, VK_RETURN, 1);
+        SendMessageW(edit, WM_CHAR, L'x', 1);  // the edit's notification goes unheard
+        click(exit);
+        exitWait = WaitForSingleObject(exited, 5000);
+        // Pressed straight on the button, past the queue; released after the wait.
+        SendMessageW(next, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
+    });
+    CloseHandle(painted);
+    CloseHandle(exited);
+    EXPECT_EQ(paintWait, WAIT_OBJECT_0);  // painted while the work was blocked
+    EXPECT_TRUE(waitCursor);
+    EXPECT_EQ(exitWait, WAIT_OBJECT_0);  // Exit reached the core during the wait
+    EXPECT_EQ(deliveredAtExit, 0u);      // while nothing else had
     EXPECT_EQ(ui.WaitCursorDepth(), 0);
+    EXPECT_TRUE(order.empty());  // held until the caller's event is done
+
+    EXPECT_TRUE(ui.PumpUntil([&] { return events.posted.size() >= 2; }, 5000));
+    window->KillTimer(5);
+    ui.Pump();
+    // In their order, once each: timer 5's many ticks are one, timer 6 was killed.
+    ASSERT_GE(order.size(), 3u);
+    EXPECT_EQ(std::vector<std::string>(order.begin(), order.begin() + 3),
+              (std::vector<std::string>{"post 1025", "timer 5", "post 1026"}));
+    for (std::size_t i = 3; i < order.size(); ++i) EXPECT_EQ(order[i], "timer 5");
+    // Next heard nothing, then or afterwards; Exit showed its frame and was clicked once.
+    SendMessageW(next, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
+    EXPECT_EQ(events.Count(1013, Notify::Clicked), 0);
+    EXPECT_EQ(events.Count(1008, Notify::Clicked), 1);
+    EXPECT_TRUE(events.keys.empty());
+    EXPECT_EQ(events.Count(1036, Notify::Changed), 0);
+    for (const auto& [id, state] : events.hot) EXPECT_EQ(id, 1008);
+    EXPECT_NE(std::find(events.hot.begin(), events.hot.end(),
+                        std::pair<int, HotState>{1008, HotState::Pressed}),
+              events.hot.end());
+
+    // Afterwards the page takes input again.
+    SendMessageW(next, BM_CLICK, 0, 0);
+    EXPECT_EQ(events.Count(1013, Notify::Clicked), 1);
 }
 
 TEST_F(Win32UiTest, KeysReachTheCoreFirstAndEnterEndsTheWaitDialog) {
@@ -228,9 +315,39 @@ TEST_F(Win32UiTest, KeysReachTheCoreFirstAndEnterEndsTheWaitDialog) {
     auto dialog = ui.CreateWindow(dialogEvents, {300, 250, 240, 120}, {true, "CZavroWait"});
     const auto dialogState = ui.LiveWindows().back();
     HWND dialogHwnd = static_cast<HWND>(HwndOf(*dialogState));
-    ASSERT_EQ(TitleOf(*dialogState), "CZavroWait");
+    ASSERT_EQ(NameOf(*dialogState), "CZavroWait");
+    wchar_t caption[32] = {};
+    GetWindowTextW(dialogHwnd, caption, 32);
+    EXPECT_STREQ(caption, L"Zavro");  // what the frame and the task bar show
     EXPECT_TRUE(GetWindowLongPtrW(dialogHwnd, GWL_STYLE) & WS_CAPTION);
     dialog->CreateControl(1060, ControlKind::PushButton, {80, 60, 80, 24});
+    // The progress bar: 0..100, no text.
+    dialog->CreateControl(1062, ControlKind::Progress, {10, 90, 220, 12});
+    HWND bar = static_cast<HWND>(ControlHandle(*dialogState, 1062));
+    wchar_t barClass[32] = {};
+    GetClassNameW(bar, barClass, 32);
+    EXPECT_STREQ(barClass, PROGRESS_CLASSW);
+    dialog->SetProgress(1062, 40);
+    EXPECT_EQ(SendMessageW(bar, PBM_GETPOS, 0, 0), 40);
+    dialog->SetProgress(1062, 140);
+    EXPECT_EQ(dialog->GetText(1062), "100");
+    // Its label shows the whole wrapped text, though the core gave it room for less.
+    dialog->CreateControl(1061, ControlKind::StaticText, {8, 10, 194, 26});
+    const std::wstring text =
+        L"De router start opnieuw op met de nieuwe beveiliging en de nieuwe netwerknaam. "
+        L"Even geduld...";
+    dialog->SetText(1061, Narrow(text));
+    HWND label = static_cast<HWND>(ControlHandle(*dialogState, 1061));
+    RECT needed{0, 0, 194, 0};
+    HDC dc = GetDC(label);
+    SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
+    DrawTextW(dc, text.c_str(), -1, &needed, DT_WORDBREAK | DT_NOPREFIX | DT_CALCRECT);
+    ReleaseDC(label, dc);
+    RECT shown;
+    GetClientRect(label, &shown);
+    EXPECT_GT(needed.bottom, 26);  // more than two lines
+    EXPECT_GE(shown.bottom, needed.bottom);
+    EXPECT_EQ(dialog->ControlRect(1061), (Rect{8, 10, 194, 26}));
     // Escape swallowed by the core first, then Enter that it lets through ends the run.
     bool swallow = true;
     dialogEvents.keyDown = [&](Key) { return swallow; };

@@ -175,7 +175,27 @@ void Win32Automation::Step() {
     if (m_index >= m_lines.size()) return;
     const Line line = m_lines[m_index];
     const auto [command, args] = SplitFirst(line.text);
+    const bool busy = m_ui.Busy();
+    // Like a patient user, the script does nothing while the program waits, unless it
+    // awaited the wait itself to act during it.
+    if (busy && !m_duringWait && command != "await-busy") {
+        Next(kPollMs);
+        return;
+    }
     if (m_verbose && !m_awaiting) Log(line.text);
+
+    if (command == "await-busy" || command == "await-idle") {
+        const bool wantBusy = command == "await-busy";
+        int timeoutMs = kDefaultAwaitMs;
+        if (!Trim(args).empty() && !ToInt(args, timeoutMs)) {
+            ++m_index;
+            Fail(kFailExit, "bad " + command + ": " + args);
+            return;
+        }
+        if (busy == wantBusy) m_duringWait = wantBusy;
+        Await(busy == wantBusy, timeoutMs, wantBusy ? "blocking wait" : "end of the wait");
+        return;
+    }
 
     if (command == "await-window") {
         std::vector<std::string> words = Words(args);
@@ -258,7 +278,7 @@ bool Win32Automation::Click(const std::string& args) {
     if (!window) return Fail(kFailExit, "no visible window");
     HWND control = static_cast<HWND>(ControlHandle(*window, id));
     if (control == nullptr) {
-        return Fail(kFailExit, "no control " + std::to_string(id) + " in " + TitleOf(*window));
+        return Fail(kFailExit, "no control " + std::to_string(id) + " in " + NameOf(*window));
     }
     if (!IsControlShown(*window, id)) {
         Log("control " + std::to_string(id) + " is hidden or disabled; the click does nothing");

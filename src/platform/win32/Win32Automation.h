@@ -1,6 +1,7 @@
 // Automation hook of the Win32 toolkit for end-to-end runs and demos: the script language
 // of the Qt adapter (ZAVRO_AUTOMATION=<file>, one command a line; see QtAutomation.h),
-// acted out with the window messages a user's mouse and keyboard produce.
+// acted out with the window messages a user's mouse and keyboard produce. While the program
+// runs blocking work the script waits, as a patient user would, unless it said await-busy.
 #pragma once
 
 #include <cstdint>
@@ -57,6 +58,7 @@ private:
     std::size_t m_index = 0;
     bool m_finished = false;
     bool m_awaiting = false;
+    bool m_duringWait = false;  // after await-busy: steps run during the wait
     unsigned long long m_awaitStart = 0;
     void* m_hovered = nullptr;  // HWND the last click moved the mouse over
 };

@@ -6,9 +6,12 @@
 #include <commdlg.h>
 #include <windowsx.h>
 
+#include <algorithm>
 #include <atomic>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <exception>
 #include <map>
 #include <set>
 
@@ -30,10 +33,20 @@ constexpr wchar_t kMessageClass[] = L"ZavroMessages";
 constexpr UINT kMsgPosted = WM_APP + 1;       // wParam: the port's message
 constexpr UINT kMsgDestroySelf = WM_APP + 2;  // a window closed from inside its own handler
 constexpr UINT kMsgDeferred = WM_APP + 3;     // on the message window: run deferred tasks
+constexpr UINT_PTR kHeartbeatTimer = 0x5A57;  // on the message window
 constexpr int kDropListExtra = 150;           // room for the opened list below a combo box
 
 int g_callDepth = 0;  // calls into the core on the UI thread's stack
 Win32Toolkit* g_toolkit = nullptr;
+
+bool Busy() {
+    return g_toolkit != nullptr && g_toolkit->Busy();
+}
+
+// While blocking work runs, keeps task for afterwards (true); otherwise false.
+bool HoldWhileBusy(std::function<void()> task, std::uintptr_t key = 0) {
+    return g_toolkit != nullptr && g_toolkit->Blocking().Hold(std::move(task), key);
+}
 
 struct Control {
     ControlKind kind = ControlKind::StaticText;
@@ -130,9 +143,10 @@ struct WindowState {
     IWindowEvents* events = nullptr;
     bool alive = true;
     bool modalFrame = false;
-    std::string title;
+    std::string name;  // the page's class name, for automation and the timing log
     Image background;
     std::map<int, Control> controls;
+    std::set<int> timers;  // running: a tick held back during a wait checks it
     bool inPaint = false;
     bool paintLogged = false;
     bool modalRunning = false;
@@ -149,6 +163,8 @@ struct WindowState {
         --g_callDepth;
     }
     void Report(int id, Notify code) {
+        // While the program waits no page acts: only the hotspots that end it are heard.
+        if (Busy() && !(EndsProgram(id) && code == Notify::Clicked)) return;
         Call([&](IWindowEvents& e) { e.OnControl(id, code); });
     }
     Control* Find(int id) {
@@ -188,6 +204,9 @@ std::shared_ptr<WindowState> StateOf(HWND hwnd) {
 void SetHot(WindowState& s, int id, HotState state) {
     Control* c = s.Find(id);
     if (c == nullptr || c->hot == state) return;
+    // While the program waits only the hotspots that end it show their frame; the others
+    // keep their state, so the first move afterwards reports it.
+    if (Busy() && !EndsProgram(id)) return;
     c->hot = state;
     if (!IsWindowVisible(c->hwnd)) return;
     s.Call([&](IWindowEvents& e) { e.OnHotState(id, state); });
@@ -200,6 +219,11 @@ LRESULT CALLBACK HotspotProc(HWND h, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, D
     const int id = GetDlgCtrlID(h);
     Control* c = s ? s->Find(id) : nullptr;
     if (c == nullptr || c->hwnd != h) return DefSubclassProc(h, msg, wp, lp);
+    // A button message sent straight to the window bypasses the loop's input filter.
+    if (Busy() && !EndsProgram(id) &&
+        (msg == WM_LBUTTONDOWN || msg == WM_LBUTTONDBLCLK || msg == WM_LBUTTONUP)) {
+        return 0;
+    }
     RECT client;
     GetClientRect(h, &client);
     const POINT at{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
@@ -257,7 +281,9 @@ void PaintControl(const WindowState& s, const DRAWITEMSTRUCT& item) {
     const int w = rc.right - rc.left;
     const int h = rc.bottom - rc.top;
     // The piece of picture under the control first: faces and texts lie over it.
-    if (c->kind != ControlKind::Hotspot || c->face.Empty()) {
+    if (s.background.Empty()) {
+        FillRect(item.hDC, &rc, GetSysColorBrush(COLOR_BTNFACE));  // the wait dialog
+    } else if (c->kind != ControlKind::Hotspot || c->face.Empty()) {
         DrawImage(item.hDC, rc.left, rc.top, s.background.Crop({c->rect.x, c->rect.y, w, h}));
     }
     if (!c->face.Empty()) DrawImage(item.hDC, rc.left, rc.top, c->face);
@@ -295,7 +321,7 @@ void PaintPage(WindowState& s, HWND hwnd) {
         if (below.top < below.bottom) FillRect(dc, &below, GetSysColorBrush(COLOR_BTNFACE));
         if (!s.paintLogged && s.alive) {
             s.paintLogged = true;
-            LogTiming("paint", s.title);
+            LogTiming("paint", s.name);
         }
     }
     EndPaint(hwnd, &ps);
@@ -327,8 +353,47 @@ void HandleCommand(WindowState& s, int id, int code) {
             break;
         case ControlKind::StaticText:
         case ControlKind::Animation:
+        case ControlKind::Progress:
             break;
     }
+}
+
+// The wait dialog is laid out in dialog units of another font than the one we draw with:
+// its label grows downwards, within the dialog, until the wrapped text shows whole. Pages
+// keep the rectangles their picture was drawn for.
+void FitLabel(const WindowState& s, const Control& c) {
+    if (c.kind != ControlKind::StaticText || !s.modalFrame || s.hwnd == nullptr) return;
+    int height = c.rect.h;
+    if (!c.text.empty()) {
+        HDC dc = GetDC(c.hwnd);
+        const HGDIOBJ font = SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
+        RECT box{0, 0, c.rect.w, 0};
+        DrawTextW(dc, c.text.c_str(), static_cast<int>(c.text.size()), &box,
+                  DT_LEFT | DT_TOP | DT_WORDBREAK | DT_NOPREFIX | DT_CALCRECT);
+        SelectObject(dc, font);
+        ReleaseDC(c.hwnd, dc);
+        RECT client;
+        GetClientRect(s.hwnd, &client);
+        height = std::max(height, std::min<int>(box.bottom, client.bottom - c.rect.y));
+    }
+    SetWindowPos(c.hwnd, nullptr, 0, 0, c.rect.w, height,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+// Timers and posted messages of a page, held back while blocking work runs.
+void DeliverTimer(const std::shared_ptr<WindowState>& s, int id) {
+    if (!s->alive || s->hwnd == nullptr || !s->timers.contains(id)) return;  // killed meanwhile
+    // One pending tick per timer, as the message queue keeps it. Handles fit in 32 bits.
+    const auto key = (static_cast<std::uintptr_t>(reinterpret_cast<std::uintptr_t>(s->hwnd))
+                      << 32) |
+                     static_cast<std::uint32_t>(id);
+    if (HoldWhileBusy([s, id] { DeliverTimer(s, id); }, key)) return;
+    s->Call([id](IWindowEvents& e) { e.OnTimer(id); });
+}
+
+void DeliverPosted(const std::shared_ptr<WindowState>& s, unsigned message) {
+    if (HoldWhileBusy([s, message] { DeliverPosted(s, message); })) return;
+    s->Call([message](IWindowEvents& e) { e.OnPosted(message); });
 }
 
 void EndModalRun(WindowState& s, int code) {
@@ -389,16 +454,12 @@ LRESULT CALLBACK PageProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
             SetCursor(CursorOf(shape));
             return TRUE;
         }
-        case WM_TIMER: {
-            const int id = static_cast<int>(wp);
-            s->Call([id](IWindowEvents& e) { e.OnTimer(id); });
+        case WM_TIMER:
+            DeliverTimer(s, static_cast<int>(wp));
             return 0;
-        }
-        case kMsgPosted: {
-            const auto message = static_cast<unsigned>(wp);
-            s->Call([message](IWindowEvents& e) { e.OnPosted(message); });
+        case kMsgPosted:
+            DeliverPosted(s, static_cast<unsigned>(wp));
             return 0;
-        }
         case kMsgDestroySelf:
             DestroyWindow(hwnd);
             return 0;
@@ -428,6 +489,10 @@ LRESULT CALLBACK PageProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 LRESULT CALLBACK MessageProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     if (msg == kMsgDeferred && g_toolkit != nullptr) {
         g_toolkit->RunDeferred();
+        return 0;
+    }
+    if (msg == WM_TIMER && wp == kHeartbeatTimer) {
+        LogTiming("beat", "-");
         return 0;
     }
     if (msg == WM_TIMER && wp == Win32Automation::kTimerId && g_toolkit != nullptr) {
@@ -558,6 +623,9 @@ public:
                 cls = L"BUTTON";
                 style |= WS_TABSTOP | BS_PUSHBUTTON;
                 break;
+            case ControlKind::Progress:
+                cls = PROGRESS_CLASSW;
+                break;
         }
         HWND child =
             CreateWindowExW(0, cls, L"", style, r.x, r.y, r.w, height, page,
@@ -566,6 +634,7 @@ public:
         SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)),
                      FALSE);
         if (kind == ControlKind::Hotspot) SetWindowSubclass(child, HotspotProc, 0, 0);
+        if (kind == ControlKind::Progress) SendMessageW(child, PBM_SETRANGE32, 0, 100);
         Control c;
         c.kind = kind;
         c.hwnd = child;
@@ -578,6 +647,7 @@ public:
         c->rect = r;
         const int extra = c->kind == ControlKind::DropList ? kDropListExtra : 0;
         MoveWindow(c->hwnd, r.x, r.y, r.w, r.h + extra, TRUE);
+        FitLabel(*m_s, *c);
     }
     Rect ControlRect(int id) const override {
         const Control* c = m_s->Find(id);
@@ -621,10 +691,12 @@ public:
             case ControlKind::StaticText:
                 c->text = text;
                 SetWindowTextW(c->hwnd, text.c_str());
+                FitLabel(*m_s, *c);
                 InvalidateRect(c->hwnd, nullptr, FALSE);
                 break;
             case ControlKind::DropList:
-                break;  // a drop-down list without an edit part has no text of its own
+            case ControlKind::Progress:
+                break;  // no text of their own
             default:
                 // Hotspots and canvases draw no caption; it is their accessible name.
                 SetWindowTextW(c->hwnd, text.c_str());
@@ -688,14 +760,23 @@ public:
         const LRESULT index = SendMessageW(c->hwnd, CB_GETCURSEL, 0, 0);
         return index == CB_ERR ? -1 : static_cast<int>(index);
     }
+    void SetProgress(int id, int percent) override {
+        Control* c = m_s->Find(id);
+        if (c == nullptr || c->kind != ControlKind::Progress) return;
+        SendMessageW(c->hwnd, PBM_SETPOS, static_cast<WPARAM>(std::clamp(percent, 0, 100)), 0);
+    }
 
     void SetTimer(int timerId, unsigned milliseconds) override {
         if (HWND h = Hwnd()) {
-            ::SetTimer(h, static_cast<UINT_PTR>(timerId),
-                       static_cast<UINT>(ScaledInterval(milliseconds, TimeScale())), nullptr);
+            if (::SetTimer(h, static_cast<UINT_PTR>(timerId),
+                           static_cast<UINT>(ScaledInterval(milliseconds, TimeScale())),
+                           nullptr) != 0) {
+                m_s->timers.insert(timerId);
+            }
         }
     }
     void KillTimer(int timerId) override {
+        m_s->timers.erase(timerId);
         if (HWND h = Hwnd()) ::KillTimer(h, static_cast<UINT_PTR>(timerId));
     }
 
@@ -758,8 +839,8 @@ int Win32Window::RunModal() {
 void* HwndOf(const WindowState& window) {
     return window.alive ? window.hwnd : nullptr;
 }
-std::string TitleOf(const WindowState& window) {
-    return window.title;
+std::string NameOf(const WindowState& window) {
+    return window.name;
 }
 bool IsAlive(const WindowState& window) {
     return window.alive && window.hwnd != nullptr;
@@ -809,6 +890,8 @@ std::string ControlText(const WindowState& window, int id) {
         }
         case ControlKind::StaticText:
             return Narrow(c->text);
+        case ControlKind::Progress:
+            return std::to_string(SendMessageW(c->hwnd, PBM_GETPOS, 0, 0));
         default:
             return Narrow(WindowTextOf(c->hwnd));
     }
@@ -819,7 +902,8 @@ std::string ControlText(const WindowState& window, int id) {
 Win32Toolkit::Win32Toolkit() {
     g_toolkit = this;
     m_uiThread = GetCurrentThreadId();
-    INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_INTERNET_CLASSES | ICC_STANDARD_CLASSES};
+    INITCOMMONCONTROLSEX controls{sizeof(controls),
+                                  ICC_INTERNET_CLASSES | ICC_STANDARD_CLASSES | ICC_PROGRESS_CLASS};
     InitCommonControlsEx(&controls);
 
     WNDCLASSEXW page{};
@@ -840,6 +924,13 @@ Win32Toolkit::Win32Toolkit() {
     RegisterClassExW(&messages);
     m_messageWindow = CreateWindowExW(0, kMessageClass, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
                                       Instance(), nullptr);
+
+    // A beat from the UI thread's loop, so that a benchmark sees how long it ever stood still.
+    const char* beat = std::getenv("ZAVRO_HEARTBEAT_MS");
+    if (beat != nullptr && std::atoi(beat) > 0) {
+        SetTimer(static_cast<HWND>(m_messageWindow), kHeartbeatTimer,
+                 static_cast<UINT>(std::atoi(beat)), nullptr);
+    }
 
     const char* script = std::getenv("ZAVRO_AUTOMATION");
     if (script != nullptr && *script != '\0') {
@@ -864,7 +955,7 @@ std::unique_ptr<IWindow> Win32Toolkit::CreateWindow(IWindowEvents& events, const
     auto state = std::make_shared<WindowState>();
     state->events = &events;
     state->modalFrame = style.modalFrame;
-    state->title = style.title;
+    state->name = style.name;
     const DWORD ws = style.modalFrame ? WS_POPUP | WS_CAPTION | WS_SYSMENU | WS_CLIPCHILDREN
                                       : WS_POPUP | WS_CLIPCHILDREN;
     const DWORD ex =
@@ -902,6 +993,104 @@ void Win32Toolkit::MessageBox(const std::string& utf8Text, const std::string& ca
     }
     MessageBoxW(owner, Widen(utf8Text).c_str(), Widen(caption).c_str(),
                 MB_OK | (owner == nullptr ? MB_TASKMODAL | MB_SETFOREGROUND : 0));
+}
+
+namespace {
+
+// The user's clicks and keys, which nobody but the program-ending hotspots takes during a wait.
+bool IsUserInput(UINT message) {
+    switch (message) {
+        case WM_LBUTTONDOWN:
+        case WM_LBUTTONUP:
+        case WM_LBUTTONDBLCLK:
+        case WM_RBUTTONDOWN:
+        case WM_RBUTTONUP:
+        case WM_RBUTTONDBLCLK:
+        case WM_MBUTTONDOWN:
+        case WM_MBUTTONUP:
+        case WM_MBUTTONDBLCLK:
+        case WM_XBUTTONDOWN:
+        case WM_XBUTTONUP:
+        case WM_XBUTTONDBLCLK:
+        case WM_KEYDOWN:
+        case WM_KEYUP:
+        case WM_CHAR:
+        case WM_SYSKEYDOWN:
+        case WM_SYSKEYUP:
+        case WM_SYSCHAR:
+        case WM_MOUSEWHEEL:
+        case WM_MOUSEHWHEEL:
+        case WM_NCLBUTTONDOWN:
+        case WM_NCLBUTTONUP:
+        case WM_NCLBUTTONDBLCLK:
+        case WM_NCRBUTTONDOWN:
+        case WM_NCRBUTTONUP:
+        case WM_NCRBUTTONDBLCLK:
+        case WM_NCMBUTTONDOWN:
+        case WM_NCMBUTTONUP:
+        case WM_NCMBUTTONDBLCLK:
+        case WM_NCXBUTTONDOWN:
+        case WM_NCXBUTTONUP:
+        case WM_NCXBUTTONDBLCLK:
+            return true;
+        default:
+            return false;
+    }
+}
+
+bool IsProgramEndHotspot(HWND hwnd) {
+    const std::shared_ptr<WindowState> s = StateOf(GetParent(hwnd));
+    if (!s) return false;
+    const int id = GetDlgCtrlID(hwnd);
+    const Control* c = s->Find(id);
+    return c != nullptr && c->hwnd == hwnd && c->kind == ControlKind::Hotspot && EndsProgram(id);
+}
+
+}  // namespace
+
+void Win32Toolkit::RunBlocking(const std::function<void()>& work) {
+    if (GetCurrentThreadId() != m_uiThread) {
+        work();
+        return;
+    }
+    struct Cursor {
+        Win32Toolkit& ui;
+        explicit Cursor(Win32Toolkit& t) : ui(t) { ui.BeginWaitCursor(); }
+        ~Cursor() { ui.EndWaitCursor(); }
+    } cursor(*this);
+    const HWND messages = static_cast<HWND>(m_messageWindow);
+    std::exception_ptr error;  // the work's, passed on once the held deliveries are queued
+    try {
+        m_run.Run(
+            work, [this] { PumpWhileBusy(); },
+            [messages] { PostMessageW(messages, WM_NULL, 0, 0); });
+    } catch (...) {
+        error = std::current_exception();
+    }
+    if (m_run.Busy()) {  // an inner run: the outer one delivers
+        if (error) std::rethrow_exception(error);
+        return;
+    }
+    // Held deliveries go after the caller's event, in their order.
+    for (auto& task : m_run.TakeHeld()) Defer(std::move(task));
+    if (m_quitWhileBusy) {
+        PostQuitMessage(*m_quitWhileBusy);
+        m_quitWhileBusy.reset();
+    }
+    if (error) std::rethrow_exception(error);
+}
+
+void Win32Toolkit::PumpWhileBusy() {
+    MsgWaitForMultipleObjectsEx(0, nullptr, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        if (msg.message == WM_QUIT) {
+            m_quitWhileBusy = static_cast<int>(msg.wParam);
+            continue;
+        }
+        if (IsUserInput(msg.message) && !IsProgramEndHotspot(msg.hwnd)) continue;
+        Dispatch(&msg);
+    }
 }
 
 void Win32Toolkit::BeginWaitCursor() {
@@ -952,7 +1141,7 @@ void Win32Toolkit::RunDeferred() {
     while (!m_deferred.empty()) {
         auto task = std::move(m_deferred.front());
         m_deferred.pop_front();
-        task();
+        if (!m_run.Hold(task)) task();
     }
 }
 
@@ -1030,10 +1219,10 @@ std::shared_ptr<WindowState> Win32Toolkit::NewestVisibleWindow() const {
     return nullptr;
 }
 
-std::shared_ptr<WindowState> Win32Toolkit::FindVisibleWindow(const std::string& title) const {
+std::shared_ptr<WindowState> Win32Toolkit::FindVisibleWindow(const std::string& name) const {
     const auto windows = LiveWindows();
     for (auto it = windows.rbegin(); it != windows.rend(); ++it)
-        if ((*it)->title == title && IsWindowVisible((*it)->hwnd)) return *it;
+        if ((*it)->name == name && IsWindowVisible((*it)->hwnd)) return *it;
     return nullptr;
 }
 
