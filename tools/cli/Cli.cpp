@@ -697,8 +697,10 @@ int Run(int argc, char** argv, posix::CurlHttpClient& http) {
             } else if (arg == "--timeout") {
                 ctx.timeoutMs = static_cast<std::uint32_t>(Seconds(arg, value(arg)) * 1000);
             } else if (IsSecretOnCommandLine(arg)) {
-                throw UsageStop(arg + ": secrets are not taken on the command line; use a file "
-                                      "option, ZAVRO_PASSWORD or the prompt");
+                // Named without its value: the value may be the secret.
+                throw UsageStop(arg.substr(0, arg.find('=')) +
+                                ": secrets are not taken on the command line; use a file "
+                                "option, ZAVRO_PASSWORD or the prompt");
             } else if (!ctx.command) {
                 ctx.command = FindCommand(arg);
                 if (!ctx.command) throw UsageStop("unknown command " + arg);
@@ -708,13 +710,14 @@ int Run(int argc, char** argv, posix::CurlHttpClient& http) {
                 const OptionSpec* spec =
                     FindOption(options.data(), options.data() + options.size(), arg);
                 if (!spec)
-                    throw UsageStop("unknown option " + arg + " (see zavro-cli " + commandName +
-                                    " --help)");
+                    throw UsageStop("unknown option " + arg.substr(0, arg.find('=')) +
+                                    " (see zavro-cli " + commandName + " --help)");
                 ctx.options[arg] = spec->value ? value(arg) : "";
             } else if (*ctx.command->operand && ctx.operand.empty()) {
                 ctx.operand = arg;
             } else {
-                throw UsageStop("unexpected argument " + arg);
+                // Not repeated: a stray word may be a secret typed in the wrong place.
+                throw UsageStop("unexpected argument number " + std::to_string(i));
             }
         }
         if (help) {
