@@ -268,6 +268,7 @@ TEST_F(CliTest, BadInputGivesExit2NamingTheOptionAndNothingIsSent) {
         {{"frobnicate"}, "", "unknown command"},
         {{"--password=" + std::string(kAdminSecret), "check"}, "", "not taken on the command line"},
         {{"pppoe", "--account-password", "x"}, "", "not taken on the command line"},
+        {{"--password-file", "-", "wpa", "--key-file", "-"}, "", "only one secret"},
         {{}, "", "no command"},
     };
     for (const auto& c : cases) {
@@ -319,6 +320,7 @@ TEST_F(CliTest, NoAnswerGivesExit1WithinTheTimeLimitGiven) {
     EXPECT_EQ(m_last.exit, 1);
     EXPECT_EQ(json.at("result").text, "failed");
     EXPECT_EQ(json.at("step").text, "login");
+    // Present, null until the adapters report why an exchange failed.
     EXPECT_TRUE(json.count("cause"));
     EXPECT_FALSE(m_last.killed);
 

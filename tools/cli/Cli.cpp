@@ -588,7 +588,20 @@ std::string OptionLines(const OptionSpec* begin, const OptionSpec* end) {
     for (const OptionSpec* o = begin; o != end; ++o) {
         std::string head = std::string("  ") + o->name + (o->value ? std::string(" ") + o->value : "");
         if (head.size() < 34) head.resize(34, ' ');
-        out += head + " " + o->help + "\n";
+        // Help text wrapped at 90 columns under its own start.
+        std::string line = head;
+        std::string_view rest = o->help;
+        while (!rest.empty()) {
+            const std::size_t space = rest.find(' ');
+            const std::string_view word = rest.substr(0, space);
+            if (line.size() > 35 && line.size() + 1 + word.size() > 90) {
+                out += line + "\n";
+                line = std::string(34, ' ');
+            }
+            line += " " + std::string(word);
+            rest = space == std::string_view::npos ? "" : rest.substr(space + 1);
+        }
+        out += line + "\n";
     }
     return out;
 }
@@ -727,6 +740,10 @@ int Run(int argc, char** argv, posix::CurlHttpClient& http) {
         if (!ctx.command) throw UsageStop("no command given");
         if (*ctx.command->operand && ctx.operand.empty())
             throw UsageStop(std::string(ctx.command->operand) + " is missing");
+        int fromStdin = ctx.passwordFile == "-";
+        for (const auto& [name, value] : ctx.options)
+            fromStdin += name.size() > 5 && name.ends_with("-file") && value == "-";
+        if (fromStdin > 1) throw UsageStop("only one secret can come from standard input (-)");
         if (ctx.timeoutMs) http.SetTimeouts(ctx.timeoutMs, ctx.timeoutMs);
         ctx.command->run(ctx);
         return Report(json, commandName, nullptr, ctx);
