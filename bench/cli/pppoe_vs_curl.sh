@@ -63,7 +63,7 @@ echo "$state" | grep -q '"wanType": 3' || { echo "the simulator did not take the
 stats() {  # mean and median in ms
     sort -n "$1" | awk '{ v[NR] = $1; s += $1 } END {
         m = (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2;
-        printf "%.2f %.2f", s / NR / 1e6, m / 1e6 }'
+        printf "%.2f %.2f\n", s / NR / 1e6, m / 1e6 }'
 }
 read -r cli_mean cli_median < <(stats "$work/cli.ns")
 read -r curl_mean curl_median < <(stats "$work/curl.ns")
