@@ -2,8 +2,6 @@
 // command in every dialect, refusals of bad input, a wrong password, a router that does
 // not answer, the terminal (prompt without echo, progress bar), and secrets kept out.
 #include <gtest/gtest.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -15,6 +13,7 @@
 
 #include "CliRunner.h"
 #include "RouterSim.h"
+#include "support/LoopbackPort.h"
 
 namespace zavro::clitest {
 namespace {
@@ -25,12 +24,15 @@ constexpr const char* kKeySecret = "Wpa&Key=Secret%9";
 
 class CliTest : public ::testing::Test {
 protected:
-    void StartRouter(int model, unsigned rebootDownMs = 0) {
+    void StartRouter(int model, unsigned rebootDownMs = 0, const char* adminPassword = "5820") {
         routersim::Options options;
         options.model = model;
         options.rebootDownMs = rebootDownMs;
         m_sim = std::make_unique<routersim::Simulator>(options);
         ASSERT_TRUE(m_sim->Start());
+        routersim::State s = m_sim->GetState();
+        s.adminPassword = adminPassword;
+        m_sim->SetState(s);
     }
     std::map<std::string, std::string> Env() const {
         return {{"ZAVRO_ROUTER", "127.0.0.1:" + std::to_string(m_sim->Port())},
@@ -300,21 +302,9 @@ TEST_F(CliTest, BadInputGivesExit2NamingTheOptionAndNothingIsSent) {
 
 // ---- a router that does not answer ----
 
-std::uint16_t ClosedPort() {
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t size = sizeof a;
-    ::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &size);
-    ::close(fd);
-    return ntohs(a.sin_port);
-}
-
 TEST_F(CliTest, NoAnswerGivesExit1WithinTheTimeLimitGiven) {
     StartRouter(8);
-    const std::string closed = "127.0.0.1:" + std::to_string(ClosedPort());
+    const std::string closed = "127.0.0.1:" + std::to_string(test::UnusedLoopbackPort());
     // Nothing listens: refused at once.
     auto json = Json({"--router", closed, "reboot"});
     EXPECT_EQ(m_last.exit, 1);
@@ -357,10 +347,7 @@ TEST_F(CliTest, WaitRestartReturnsOnceTheRouterAnswersAgain) {
 // ---- the terminal ----
 
 TEST_F(CliTest, PromptsWithoutEchoAndDrawsProgressOnlyOnATerminal) {
-    StartRouter(8);
-    routersim::State s = m_sim->GetState();
-    s.adminPassword = kAdminSecret;
-    m_sim->SetState(s);
+    StartRouter(8, 0, kAdminSecret);
 
     CliOptions typing;
     typing.env = Env();
@@ -396,10 +383,7 @@ TEST_F(CliTest, PromptsWithoutEchoAndDrawsProgressOnlyOnATerminal) {
 // ---- secrets and help ----
 
 TEST_F(CliTest, SecretsFromFileEnvironmentOrStandardInputAreNeverPrinted) {
-    StartRouter(8);
-    routersim::State s = m_sim->GetState();
-    s.adminPassword = kAdminSecret;
-    m_sim->SetState(s);
+    StartRouter(8, 0, kAdminSecret);
 
     CliOptions env;
     env.env["ZAVRO_PASSWORD"] = kAdminSecret;
