@@ -125,8 +125,8 @@ BadInput CheckUserPassword(const std::string& user, const std::string& password)
 }
 }  // namespace
 
-BadInput CheckAccount(const std::string& user, const std::string& password,
-                      const std::string& mtu, int connectMode, const std::string& idleTime) {
+BadInput CheckAccount(const std::string& user, const std::string& password, const std::string& mtu,
+                      int connectMode, const std::string& idleTime) {
     if (!InRange(mtu, kMtuMin, kMtuMax)) return BadInput::Mtu;
     // The idle time counts only on demand; otherwise its text goes out unchecked.
     if (connectMode == kConnectOnDemand && !InRange(idleTime, kIdleMin, kIdleMax))

@@ -34,10 +34,10 @@ bool HasQuoteCharacter(std::string_view text);
 inline constexpr int kMtuMin = 512, kMtuMax = 1492;
 inline constexpr int kIdleMin = 1, kIdleMax = 1000;
 inline constexpr std::size_t kWpaKeyMin = 8, kWpaKeyMax = 63;
-inline constexpr std::size_t kAccountLimit = 64;      // WAN user name and password
-inline constexpr std::size_t kServiceLimit = 30;      // PPPoE service name
-inline constexpr std::size_t kHostNameLimit = 30;     // WAN host name
-inline constexpr std::size_t kConnectionIdLimit = 30; // tunnel connection ID
+inline constexpr std::size_t kAccountLimit = 64;       // WAN user name and password
+inline constexpr std::size_t kServiceLimit = 30;       // PPPoE service name
+inline constexpr std::size_t kHostNameLimit = 30;      // WAN host name
+inline constexpr std::size_t kConnectionIdLimit = 30;  // tunnel connection ID
 inline constexpr std::size_t kSsidLimit = 32;
 inline constexpr std::size_t kNewPasswordLimit = 30;  // new admin password
 inline constexpr int kLanguageMin = 1, kLanguageMax = 16;
@@ -66,8 +66,8 @@ enum class BadInput {
 inline constexpr int kConnectContinuous = 0, kConnectOnDemand = 1, kConnectManual = 2;
 
 // PPPoE page and the tunnels' account page: MTU, idle time (on demand only), user, password.
-BadInput CheckAccount(const std::string& user, const std::string& password,
-                      const std::string& mtu, int connectMode, const std::string& idleTime);
+BadInput CheckAccount(const std::string& user, const std::string& password, const std::string& mtu,
+                      int connectMode, const std::string& idleTime);
 // Fixed-IP page: IP, mask, gateway, then no empty field.
 BadInput CheckFixedIp(const std::string& ip, const std::string& mask, const std::string& dns,
                       const std::string& gateway);

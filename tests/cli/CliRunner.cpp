@@ -65,19 +65,19 @@ CliResult RunCli(const std::vector<std::string>& args, const CliOptions& options
     }
     posix_spawn_file_actions_t actions;
     ::posix_spawn_file_actions_init(&actions);
-    ::posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    ::posix_spawn_file_actions_addopen(&actions, 1, outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                       0600);
     if (options.terminal) {
         ::posix_spawn_file_actions_addopen(&actions, 0, slaveName.c_str(), O_RDWR, 0);
         ::posix_spawn_file_actions_adddup2(&actions, 0, 2);
         ::posix_spawn_file_actions_addclose(&actions, master);
     } else {
         ::posix_spawn_file_actions_addopen(&actions, 0, inPath.c_str(), O_RDONLY, 0);
-        ::posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
-                                           0600);
+        ::posix_spawn_file_actions_addopen(&actions, 2, errPath.c_str(),
+                                           O_WRONLY | O_CREAT | O_TRUNC, 0600);
     }
     pid_t pid = -1;
-    const int spawned =
-        ::posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
+    const int spawned = ::posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), envp.data());
     ::posix_spawn_file_actions_destroy(&actions);
     if (spawned != 0) {
         if (master >= 0) ::close(master);
@@ -99,8 +99,8 @@ CliResult RunCli(const std::vector<std::string>& args, const CliOptions& options
             if (!typed && !options.typeAfter.empty() &&
                 result.err.find(options.typeAfter) != std::string::npos) {
                 const std::string line = options.typed + "\n";
-                typed = ::write(master, line.data(), line.size()) ==
-                        static_cast<ssize_t>(line.size());
+                typed =
+                    ::write(master, line.data(), line.size()) == static_cast<ssize_t>(line.size());
             }
         } else {
             ::usleep(2000);
@@ -150,16 +150,27 @@ std::optional<std::map<std::string, JsonValue>> ParseJsonObject(const std::strin
             }
             if (++i >= text.size()) return false;
             switch (text[i]) {
-                case '"': case '\\': case '/': out += text[i]; break;
-                case 'n': out += '\n'; break;
-                case 'r': out += '\r'; break;
-                case 't': out += '\t'; break;
+                case '"':
+                case '\\':
+                case '/':
+                    out += text[i];
+                    break;
+                case 'n':
+                    out += '\n';
+                    break;
+                case 'r':
+                    out += '\r';
+                    break;
+                case 't':
+                    out += '\t';
+                    break;
                 case 'u':
                     if (i + 4 >= text.size()) return false;
                     out += static_cast<char>(std::stoi(text.substr(i + 1, 4), nullptr, 16));
                     i += 4;
                     break;
-                default: return false;
+                default:
+                    return false;
             }
         }
         return i++ < text.size();
@@ -168,7 +179,8 @@ std::optional<std::map<std::string, JsonValue>> ParseJsonObject(const std::strin
     blank();
     if (i >= text.size() || text[i++] != '{') return std::nullopt;
     blank();
-    if (i < text.size() && text[i] == '}') ++i;
+    if (i < text.size() && text[i] == '}')
+        ++i;
     else
         for (;;) {
             std::string key;
@@ -185,17 +197,26 @@ std::optional<std::map<std::string, JsonValue>> ParseJsonObject(const std::strin
                 const std::size_t start = i;
                 while (i < text.size() && text[i] != ',' && text[i] != '}' && text[i] != ' ') ++i;
                 value.text = text.substr(start, i - start);
-                if (value.text == "true" || value.text == "false") value.kind = JsonValue::Bool;
-                else if (value.text == "null") value.kind = JsonValue::Null;
+                if (value.text == "true" || value.text == "false")
+                    value.kind = JsonValue::Bool;
+                else if (value.text == "null")
+                    value.kind = JsonValue::Null;
                 else if (!value.text.empty() &&
                          value.text.find_first_not_of("-0123456789.") == std::string::npos)
                     value.kind = JsonValue::Number;
-                else return std::nullopt;
+                else
+                    return std::nullopt;
             }
             if (!object.emplace(key, value).second) return std::nullopt;
             blank();
-            if (i < text.size() && text[i] == ',') { ++i; continue; }
-            if (i < text.size() && text[i] == '}') { ++i; break; }
+            if (i < text.size() && text[i] == ',') {
+                ++i;
+                continue;
+            }
+            if (i < text.size() && text[i] == '}') {
+                ++i;
+                break;
+            }
             return std::nullopt;
         }
     blank();

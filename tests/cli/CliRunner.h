@@ -12,7 +12,7 @@ namespace zavro::clitest {
 
 struct CliOptions {
     std::map<std::string, std::string> env;
-    std::string input;     // standard input when not on a terminal
+    std::string input;      // standard input when not on a terminal
     bool terminal = false;  // standard input and error on a pseudo-terminal
     std::string typeAfter;  // with terminal: once the terminal shows this, type `typed` + Enter
     std::string typed;

@@ -35,12 +35,12 @@ protected:
         m_sim->SetState(s);
     }
     std::map<std::string, std::string> Env() const {
-        return {{"ZAVRO_ROUTER", "127.0.0.1:" + std::to_string(m_sim->Port())},
-                {"ZAVRO_HOME_URL",
-                 "http://127.0.0.1:" + std::to_string(m_sim->InternetPort()) + "/"},
-                {"ZAVRO_LOOPBACK_ONLY", "1"},
-                // The upload's 10 s pause and the restart poll, shortened.
-                {"ZAVRO_TIME_SCALE", "0.01"}};
+        return {
+            {"ZAVRO_ROUTER", "127.0.0.1:" + std::to_string(m_sim->Port())},
+            {"ZAVRO_HOME_URL", "http://127.0.0.1:" + std::to_string(m_sim->InternetPort()) + "/"},
+            {"ZAVRO_LOOPBACK_ONLY", "1"},
+            // The upload's 10 s pause and the restart poll, shortened.
+            {"ZAVRO_TIME_SCALE", "0.01"}};
     }
     // A file holding text, removed with the test.
     std::string File(const std::string& text) {
@@ -138,9 +138,8 @@ TEST_P(CliDialectTest, EveryCommandChangesTheRouterAsItsPageWould) {
         EXPECT_EQ(wan("pptpConnectType"), "2");
     }
 
-    Done(with({"l2tp", "--address", "dynamic", "--host-name", "h2", "--clone-mac", "--user",
-               "ann", "--account-password-file", account, "--server", "10.8.8.8", "--mtu",
-               "1492"}));
+    Done(with({"l2tp", "--address", "dynamic", "--host-name", "h2", "--clone-mac", "--user", "ann",
+               "--account-password-file", account, "--server", "10.8.8.8", "--mtu", "1492"}));
     EXPECT_EQ(state().wanType, 5);
     EXPECT_EQ(wan(query ? "password" : "L2TPPassword"), kAccountSecret);
     EXPECT_EQ(wan(query ? "l2tpsrv" : "L2TPGateway"), "10.8.8.8");
@@ -198,8 +197,8 @@ TEST_P(CliDialectTest, EveryCommandChangesTheRouterAsItsPageWould) {
     Done({"internet"});
 
     // The old password no longer logs in: exit 3, the cause said.
-    const auto refused = Json({"--model", m, "pppoe", "--user", "bob", "--account-password-file",
-                               account});
+    const auto refused =
+        Json({"--model", m, "pppoe", "--user", "bob", "--account-password-file", account});
     EXPECT_EQ(m_last.exit, 3);
     EXPECT_EQ(refused.at("result").text, "login_refused");
     EXPECT_EQ(refused.at("cause").text, "login");
@@ -223,11 +222,14 @@ TEST_F(CliTest, BadInputGivesExit2NamingTheOptionAndNothingIsSent) {
         const char* option;   // "" for a usage error
         const char* allowed;  // part of the message
     } cases[] = {
-        {{"pppoe", "--user", "u", "--account-password-file", account, "--mtu", "511"}, "--mtu",
+        {{"pppoe", "--user", "u", "--account-password-file", account, "--mtu", "511"},
+         "--mtu",
          "512 to 1492"},
-        {{"pppoe", "--user", "u", "--account-password-file", account, "--mtu", "1493"}, "--mtu",
+        {{"pppoe", "--user", "u", "--account-password-file", account, "--mtu", "1493"},
+         "--mtu",
          "512 to 1492"},
-        {{"pppoe", "--user", "u", "--account-password-file", account, "--mtu", "big"}, "--mtu",
+        {{"pppoe", "--user", "u", "--account-password-file", account, "--mtu", "big"},
+         "--mtu",
          "512 to 1492"},
         {{"pppoe", "--user", "u", "--account-password-file", account, "--connect", "on-demand",
           "--idle", "1001"},
@@ -318,8 +320,7 @@ TEST_F(CliTest, NoAnswerGivesExit1WithinTheTimeLimitGiven) {
     routersim::Fault fault;
     fault.kind = routersim::FaultKind::NoAnswer;
     m_sim->SetFault(fault);
-    json = Json({"--timeout", "0.3", "pppoe", "--user", "u", "--account-password-file",
-                 File("p")});
+    json = Json({"--timeout", "0.3", "pppoe", "--user", "u", "--account-password-file", File("p")});
     EXPECT_FALSE(m_last.killed) << "still waiting when the test gave up";
     EXPECT_EQ(m_last.exit, 1);
     EXPECT_EQ(json.at("result").text, "failed");
@@ -412,10 +413,10 @@ TEST_F(CliTest, SecretsFromFileEnvironmentOrStandardInputAreNeverPrinted) {
 TEST_F(CliTest, HelpForTheProgramAndForEachCommand) {
     const CliResult program = RunCli({"--help"});
     EXPECT_EQ(program.exit, 0);
-    const char* commands[] = {"check",    "ssid",     "dhcp",           "static", "pppoe",
-                              "pptp",     "l2tp",     "bigpond",        "wireless", "wpa",
-                              "admin-password", "reboot", "language", "upload", "internet",
-                              "wait-restart"};
+    const char* commands[] = {"check",    "ssid",   "dhcp",           "static",
+                              "pppoe",    "pptp",   "l2tp",           "bigpond",
+                              "wireless", "wpa",    "admin-password", "reboot",
+                              "language", "upload", "internet",       "wait-restart"};
     for (const char* c : commands) {
         EXPECT_NE(program.out.find(std::string("\n  ") + c + " "), std::string::npos) << c;
         const CliResult one = RunCli({c, "--help"});

@@ -54,7 +54,8 @@ Stop UsageStop(const std::string& message) {
 // The option and the allowed values for what a rule refused.
 Stop Refuse(BadInput bad) {
     switch (bad) {
-        case BadInput::AddressMode: return BadInputStop("--address", "must be dynamic or fixed");
+        case BadInput::AddressMode:
+            return BadInputStop("--address", "must be dynamic or fixed");
         case BadInput::MacLength:
             return BadInputStop("--mac", "must be 12 hexadecimal digits (or left out)");
         case BadInput::HostNameQuote:
@@ -70,27 +71,30 @@ Stop Refuse(BadInput bad) {
             return BadInputStop("--gateway",
                                 "must be 0.0.0.0 (none) or an address a.b.c.d with a from 1 to "
                                 "223 and d from 1 to 254");
-        case BadInput::Dns: return BadInputStop("--dns", "must not be empty");
+        case BadInput::Dns:
+            return BadInputStop("--dns", "must not be empty");
         case BadInput::MacDigits:
             return BadInputStop("--mac", "must be 12 hexadecimal digits (0-9, a-f, A-F)");
         case BadInput::Mtu:
-            return BadInputStop("--mtu", "must be " + std::to_string(kMtuMin) + " to " +
-                                             std::to_string(kMtuMax));
+            return BadInputStop(
+                "--mtu", "must be " + std::to_string(kMtuMin) + " to " + std::to_string(kMtuMax));
         case BadInput::IdleTime:
             return BadInputStop("--idle", "must be " + std::to_string(kIdleMin) + " to " +
                                               std::to_string(kIdleMax) +
                                               " (minutes) with --connect on-demand");
-        case BadInput::User: return BadInputStop("--user", "must not be empty");
+        case BadInput::User:
+            return BadInputStop("--user", "must not be empty");
         case BadInput::Password:
             return BadInputStop("--account-password-file", "must hold a password (not empty)");
         case BadInput::Ssid:
-            return BadInputStop("--ssid", "must be 1 to " + std::to_string(kSsidLimit) +
-                                              " characters");
+            return BadInputStop("--ssid",
+                                "must be 1 to " + std::to_string(kSsidLimit) + " characters");
         case BadInput::WpaKey:
             return BadInputStop("--key-file", "must hold a key of " + std::to_string(kWpaKeyMin) +
                                                   " to " + std::to_string(kWpaKeyMax) +
                                                   " characters");
-        case BadInput::None: break;
+        case BadInput::None:
+            break;
     }
     return UsageStop("input refused");
 }
@@ -156,8 +160,8 @@ struct Context {
     std::string passwordFile;
     std::uint32_t timeoutMs = 0;  // 0: the client's own
     posix::CurlHttpClient* http = nullptr;
-    Answer answer;      // fields a command adds when done
-    std::string done;   // the line for a person when done
+    Answer answer;     // fields a command adds when done
+    std::string done;  // the line for a person when done
     std::optional<std::string> routerPassword;
 
     bool Has(const std::string& name) const { return options.count(name) != 0; }
@@ -197,8 +201,8 @@ std::string CommandSecret(Context& ctx, const std::string& option, const std::st
 
 // Opens the connection with the admin password and the model, as every page does first.
 void Connect(Context& ctx, CFunction& function) {
-    Judge(function,
-          function.ConnectRouter(kRouterAddress, kAccount, ctx.Password(), ctx.model), "login");
+    Judge(function, function.ConnectRouter(kRouterAddress, kAccount, ctx.Password(), ctx.model),
+          "login");
 }
 
 int ConnectMode(const Context& ctx) {
@@ -312,8 +316,12 @@ void RunTunnel(Context& ctx, bool l2tp) {
           "request");
 }
 
-void RunPptp(Context& ctx) { RunTunnel(ctx, false); }
-void RunL2tp(Context& ctx) { RunTunnel(ctx, true); }
+void RunPptp(Context& ctx) {
+    RunTunnel(ctx, false);
+}
+void RunL2tp(Context& ctx) {
+    RunTunnel(ctx, true);
+}
 
 void RunBigpond(Context& ctx) {
     if (ctx.model == 8) throw UsageStop("model 8 has no BigPond request (models 1 to 7 have)");
@@ -396,7 +404,8 @@ void RunLanguage(Context& ctx) {
 
 void RunUpload(Context& ctx) {
     std::ifstream file(ctx.operand, std::ios::binary);
-    if (ctx.operand.empty() || !file) throw BadInputStop("FILE", JsonString(ctx.operand) + " cannot be read");
+    if (ctx.operand.empty() || !file)
+        throw BadInputStop("FILE", JsonString(ctx.operand) + " cannot be read");
     {
         CFunction function;
         if (function.GetFirmwareModel(ctx.operand, file) != ctx.model)
@@ -432,8 +441,8 @@ void RunInternet(Context& ctx) {
     const bool reached = function.CheckInternet() == 1;
     ctx.answer.Flag("internet", reached);
     if (!reached) {
-        Stop s{kExitFailed, "failed", "the Internet page " + Ports().homeUrl + " was not reached",
-               {}};
+        Stop s{
+            kExitFailed, "failed", "the Internet page " + Ports().homeUrl + " was not reached", {}};
         s.fields.Flag("internet", false);
         throw s;
     }
@@ -449,8 +458,8 @@ double Seconds(const std::string& option, const std::string& text) {
 }
 
 void RunWaitRestart(Context& ctx) {
-    const double limitS = ctx.Has("--limit") ? Seconds("--limit", ctx.Get("--limit"))
-                                             : kDefaultRestartLimitS;
+    const double limitS =
+        ctx.Has("--limit") ? Seconds("--limit", ctx.Get("--limit")) : kDefaultRestartLimitS;
     const auto limitMs = static_cast<std::uint64_t>(limitS * 1000);
     IClock& clock = *Ports().clock;
     const std::uint64_t start = clock.NowMs();
@@ -460,10 +469,10 @@ void RunWaitRestart(Context& ctx) {
         // No single try may outlast the limit.
         const std::uint64_t left = limitMs - elapsed;
         const std::uint64_t tryMs = ctx.timeoutMs && ctx.timeoutMs < left ? ctx.timeoutMs : left;
-        ctx.http->SetTimeouts(static_cast<std::uint32_t>(tryMs),
-                              static_cast<std::uint32_t>(tryMs));
+        ctx.http->SetTimeouts(static_cast<std::uint32_t>(tryMs), static_cast<std::uint32_t>(tryMs));
         CFunction function;
-        const int code = function.ConnectRouter(kRouterAddress, kAccount, ctx.Password(), ctx.model);
+        const int code =
+            function.ConnectRouter(kRouterAddress, kAccount, ctx.Password(), ctx.model);
         // Any answer means it is back; a refused password is still the caller's to know.
         if (code == 0) {
             ctx.answer.Number("waited_ms", static_cast<long>(clock.NowMs() - start));
@@ -475,8 +484,10 @@ void RunWaitRestart(Context& ctx) {
     }
     char limitText[32];
     std::snprintf(limitText, sizeof limitText, "%g", limitS);
-    Stop s{kExitFailed, "failed",
-           std::string("the router did not answer within ") + limitText + " s", {}};
+    Stop s{kExitFailed,
+           "failed",
+           std::string("the router did not answer within ") + limitText + " s",
+           {}};
     s.fields.Text("step", "wait").Raw("cause", "null");
     throw s;
 }
@@ -560,7 +571,10 @@ const std::vector<CommandSpec>& Commands() {
          {{"--new-file", "F", "file holding the new password, 1 to 30 characters (- for stdin)"}},
          RunAdminPassword},
         {"reboot", "", "restart the router", {}, RunReboot},
-        {"language", "N", "set the language of the router's web pages (model 8), N 1 to 16", {},
+        {"language",
+         "N",
+         "set the language of the router's web pages (model 8), N 1 to 16",
+         {},
          RunLanguage},
         {"upload", "FILE", "upload a firmware image (progress on a terminal)", {}, RunUpload},
         {"internet", "", "check that the Internet page can be reached", {}, RunInternet},
@@ -576,8 +590,9 @@ const std::vector<CommandSpec>& Commands() {
 const OptionSpec kGlobalOptions[] = {
     {"--router", "HOST[:PORT]", "router address (default ZAVRO_ROUTER, else 192.168.2.1:80)"},
     {"--model", "N", "router model code 1 to 8 (default 8); it picks the request dialect"},
-    {"--password-file", "F", "file holding the admin password (else ZAVRO_PASSWORD, a prompt "
-                             "at a terminal, or the factory password)"},
+    {"--password-file", "F",
+     "file holding the admin password (else ZAVRO_PASSWORD, a prompt "
+     "at a terminal, or the factory password)"},
     {"--timeout", "SECONDS", "time limit of each exchange (default 300)"},
     {"--json", nullptr, "answer with one JSON object"},
     {"--help", nullptr, "this help; after a command, the command's help"},
@@ -586,7 +601,8 @@ const OptionSpec kGlobalOptions[] = {
 std::string OptionLines(const OptionSpec* begin, const OptionSpec* end) {
     std::string out;
     for (const OptionSpec* o = begin; o != end; ++o) {
-        std::string head = std::string("  ") + o->name + (o->value ? std::string(" ") + o->value : "");
+        std::string head =
+            std::string("  ") + o->name + (o->value ? std::string(" ") + o->value : "");
         if (head.size() < 34) head.resize(34, ' ');
         // Help text wrapped at 90 columns under its own start.
         std::string line = head;
@@ -612,12 +628,14 @@ std::string ProgramHelp() {
         "                 COMMAND [options]\n\noptions:\n" +
         OptionLines(std::begin(kGlobalOptions), std::end(kGlobalOptions)) + "\ncommands:\n";
     for (const CommandSpec& c : Commands()) {
-        std::string head = std::string("  ") + c.name + (*c.operand ? std::string(" ") + c.operand : "");
+        std::string head =
+            std::string("  ") + c.name + (*c.operand ? std::string(" ") + c.operand : "");
         if (head.size() < 22) head.resize(22, ' ');
         out += head + " " + c.summary + "\n";
     }
-    out += "\nexit codes: 0 done, 1 the router failed or did not answer, 2 bad usage or input,\n"
-           "3 login refused. zavro-cli COMMAND --help describes a command.\n";
+    out +=
+        "\nexit codes: 0 done, 1 the router failed or did not answer, 2 bad usage or input,\n"
+        "3 login refused. zavro-cli COMMAND --help describes a command.\n";
     return out;
 }
 
@@ -661,13 +679,15 @@ int Report(bool json, const std::string& command, const Stop* stop, const Contex
         std::string text = a.Json();
         const std::string more = stop ? stop->fields.Json() : ctx.answer.Json();
         if (more.size() > 2) text = text.substr(0, text.size() - 1) + "," + more.substr(1);
-        if (stop) text = text.substr(0, text.size() - 1) + ",\"message\":" +
-                         JsonString(stop->message) + "}";
+        if (stop)
+            text =
+                text.substr(0, text.size() - 1) + ",\"message\":" + JsonString(stop->message) + "}";
         std::printf("%s\n", text.c_str());
     } else if (stop) {
         std::fprintf(stderr, "zavro-cli%s%s: %s\n", command.empty() ? "" : " ", command.c_str(),
                      stop->message.c_str());
-        if (stop->result == "bad_usage" && command.empty()) std::fputs(ProgramHelp().c_str(), stderr);
+        if (stop->result == "bad_usage" && command.empty())
+            std::fputs(ProgramHelp().c_str(), stderr);
     } else {
         std::printf("%s: %s\n", command.c_str(), ctx.done.empty() ? "done" : ctx.done.c_str());
     }

@@ -35,7 +35,8 @@ void RestoreAndDie(int sig) {
 
 std::optional<std::string> ReadSecretFile(const std::string& path) {
     if (path == "-") {
-        std::string all((std::istreambuf_iterator<char>(std::cin)), std::istreambuf_iterator<char>());
+        std::string all((std::istreambuf_iterator<char>(std::cin)),
+                        std::istreambuf_iterator<char>());
         return DropLineBreak(std::move(all));
     }
     std::ifstream in(path, std::ios::binary);
