@@ -326,6 +326,19 @@ TEST_F(CliTest, NoAnswerGivesExit1WithinTheTimeLimitGiven) {
     EXPECT_EQ(json.at("result").text, "failed");
     m_sim->SetFault({});
 
+    // The login passes, the setting is refused with an error status: 1, not 3.
+    fault = {};
+    fault.kind = routersim::FaultKind::Status;
+    fault.status = 500;
+    fault.path = "/goform/";
+    m_sim->SetFault(fault);
+    json = Json({"reboot"});
+    EXPECT_EQ(m_last.exit, 1);
+    EXPECT_EQ(json.at("step").text, "reboot");
+    EXPECT_EQ(json.at("code").text, "1");
+    EXPECT_EQ(m_sim->GetState().reboots, 0);
+    m_sim->SetFault({});
+
     // The restart wait gives up at its limit.
     json = Json({"--router", closed, "wait-restart", "--limit", "2"});
     EXPECT_FALSE(m_last.killed);
