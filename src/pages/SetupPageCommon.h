@@ -1,5 +1,5 @@
-// What the guided-setup pages share: the router access values, the input rules of the
-// WAN pages, the wait cursor, and a page base with the WAN family's tab hotspots.
+// What the guided-setup pages share: the router access values, the input rules (from the
+// core), the wait cursor, and a page base with the WAN family's tab hotspots.
 #pragma once
 
 #include <array>
@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 
+#include "app/InputRules.h"
 #include "ui/Page.h"
 #include "ui/Blocking.h"
 
@@ -23,22 +24,6 @@ constexpr Rect kRectWirelessTab{199, 22, 85, 75};  // 1015
 constexpr Rect kRectKeyTab{290, 22, 90, 75};       // 1014
 constexpr Rect kRectFirmwareTab{386, 22, 95, 80};  // 1010
 constexpr Rect kRectModelName{107, 155, 94, 21};   // 1018
-
-// atoi: optional blanks and sign, then leading digits; no digits gives 0. Values beyond
-// the int range stop at its ends instead of overflowing.
-int AtoiLike(const std::string& text);
-
-using Octets = std::array<int, 4>;
-// "a.b.c.d" with four decimal fields of 0..255; nullopt for anything else.
-std::optional<Octets> ParseDotted(const std::string& text);
-// First octet 1..223, last 1..254 (a host address, not a network or broadcast one).
-bool IsHostAddress(const Octets& o);
-// Every octet a mask octet, and 1 to 31 contiguous leading ones.
-bool IsSubnetMask(const Octets& o);
-bool IsMaskOctet(int octet);
-// "0.0.0.0" (no gateway) or a host address.
-bool IsGatewayAddress(const std::string& text);
-bool IsHexDigits(const std::string& text);
 
 // Key for a WAN request result: nullptr for 0, "failed_setting" for 1, else failKey.
 const char* WanResultKey(int result, const char* failKey);

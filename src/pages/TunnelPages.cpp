@@ -121,25 +121,16 @@ void CTunnelAddressPage::OnNext() {
     const std::string mask = m_window->GetText(1033);
     const std::string gateway = m_window->GetText(1035);
 
-    const bool dynamic = GetCheck(1042) != 0;
-    const bool fixed = GetCheck(1043) != 0;
-    // The MAC to clone is empty or whole in both modes.
-    if (!(dynamic || fixed) || !wan::IsCloneMacLength(mac)) {
-        ShowMessage("Input_The_Info");
-        return;
-    }
-    if (wan::HasQuoteCharacter(host)) {
-        ShowHostNameError();
-        return;
-    }
-    if (fixed && !(wan::IsValidHostAddress(ip) && wan::IsValidSubnetMask(mask) &&
-                   wan::IsValidGateway(gateway))) {
-        ShowMessage("Input_The_Info");
-        return;
-    }
-    if (!wan::IsHexText(mac)) {
-        ShowMessage("Input_The_Info");
-        return;
+    const int mode = GetCheck(1042) ? kModeDynamic : GetCheck(1043) ? kModeFixed : kModeNone;
+    switch (CheckTunnelAddress(mode, host, mac, ip, mask, gateway)) {
+        case BadInput::None:
+            break;
+        case BadInput::HostNameQuote:
+            ShowHostNameError();
+            return;
+        default:
+            ShowMessage("Input_The_Info");
+            return;
     }
 
     theApp.m_strTunnelInfo1 = host;
@@ -214,12 +205,7 @@ void CTunnelAccountPage::OnNext() {
     const std::string idle = m_window->GetText(1041);
     const std::string user = m_window->GetText(1036);
     const std::string password = m_window->GetText(1037);
-    const int mtuValue = wan::AtoiValue(mtu);
-    const int idleValue = wan::AtoiValue(idle);
-    const bool valid = mtuValue >= 512 && mtuValue <= 1492 &&
-                       (m_nConnectMode != 1 || (idleValue >= 1 && idleValue <= 1000)) &&
-                       !user.empty() && !password.empty();
-    if (!valid) {
+    if (CheckAccount(user, password, mtu, m_nConnectMode, idle) != BadInput::None) {
         ShowMessage("Input_The_Info");
         return;
     }

@@ -39,14 +39,6 @@ bool IsHexText(std::string_view text) {
     return IsHexDigits(std::string(text));
 }
 
-bool IsCloneMacLength(std::string_view text) {
-    return text.empty() || text.size() == 12;
-}
-
-bool HasQuoteCharacter(std::string_view text) {
-    return text.find_first_of("\"'") != std::string_view::npos;
-}
-
 int AtoiValue(std::string_view text) {
     return AtoiLike(std::string(text));
 }

@@ -37,10 +37,8 @@ bool IsValidGateway(std::string_view text);
 
 // Only 0-9, a-f, A-F (an empty text passes).
 bool IsHexText(std::string_view text);
-// The MAC to clone: empty (no cloning) or exactly 12 characters.
-bool IsCloneMacLength(std::string_view text);
-// A double-quote character or an apostrophe, which the router's pages cannot carry.
-bool HasQuoteCharacter(std::string_view text);
+using zavro::HasQuoteCharacter;
+using zavro::IsCloneMacLength;
 
 // Decimal value the way atoi reads it (leading blanks, a sign, digits, stop at the first
 // other character; 0 when none), saturated at the int range instead of overflowing.

@@ -50,18 +50,15 @@ void CZavroCableModem::OnClone() {
 void CZavroCableModem::OnNext() {
     const std::string hostName = Text(1030);
     const std::string mac = Text(1031);
-    // Only 12 digits or none; the field's limit keeps longer ones out anyway.
-    if (!mac.empty() && mac.size() != 12) {
-        ShowMessage("Input_The_Info");
-        return;
-    }
-    if (hostName.find_first_of("\"'") != std::string::npos) {
-        Ports().ui->MessageBox(kHostNameError, "Error");
-        return;
-    }
-    if (!IsHexDigits(mac)) {
-        ShowMessage("Input_The_Info");
-        return;
+    switch (CheckCableModem(hostName, mac)) {
+        case BadInput::None:
+            break;
+        case BadInput::HostNameQuote:
+            Ports().ui->MessageBox(kHostNameError, "Error");
+            return;
+        default:
+            ShowMessage("Input_The_Info");
+            return;
     }
     Apply(hostName, mac);
 }

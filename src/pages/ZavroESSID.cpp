@@ -1,5 +1,6 @@
 #include "pages/ZavroESSID.h"
 
+#include "app/InputRules.h"
 #include "app/Texts.h"
 #include "pages/ZavroWait.h"
 #include "router/Function.h"
@@ -31,7 +32,7 @@ void CZavroESSID::OnInitDialog() {
 
 int CZavroESSID::SendSsid(bool reboot) {
     const std::string text = Utf8ToAnsi(m_window->GetText(kSsid));
-    if (text.empty()) {
+    if (CheckSsid(text) != BadInput::None) {
         ShowMessage("Input_The_Info");
         return -1;
     }

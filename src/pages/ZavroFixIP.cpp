@@ -82,12 +82,7 @@ void CZavroFixIP::OnCommand(int id) {
 
 bool CZavroFixIP::CheckInput(const std::string& ip, const std::string& mask,
                              const std::string& dns, const std::string& gateway) {
-    const auto ipOctets = ParseDotted(ip);
-    if (!ipOctets || !IsHostAddress(*ipOctets)) return false;
-    const auto maskOctets = ParseDotted(mask);
-    if (!maskOctets || !IsSubnetMask(*maskOctets)) return false;
-    if (!IsGatewayAddress(gateway)) return false;
-    return !ip.empty() && !mask.empty() && !dns.empty() && !gateway.empty();
+    return CheckFixedIp(ip, mask, dns, gateway) == BadInput::None;
 }
 
 void CZavroFixIP::Apply(std::string ip, std::string mask, std::string dns, std::string gateway) {

@@ -59,13 +59,7 @@ void CZavroPPPoE::OnCommand(int id) {
 bool CZavroPPPoE::CheckInput(const std::string& user, const std::string& password,
                              const std::string& mtu, int connectMode,
                              const std::string& idleTime) {
-    const int mtuValue = AtoiLike(mtu);
-    if (mtuValue < 512 || mtuValue > 1492) return false;
-    if (connectMode == 1) {
-        const int idle = AtoiLike(idleTime);
-        if (idle < 1 || idle > 1000) return false;
-    }
-    return !user.empty() && !password.empty();
+    return CheckAccount(user, password, mtu, connectMode, idleTime) == BadInput::None;
 }
 
 void CZavroPPPoE::Apply(std::string user, std::string password, std::string serviceName,

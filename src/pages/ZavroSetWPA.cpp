@@ -1,6 +1,7 @@
 #include "pages/ZavroSetWPA.h"
 
 #include "app/Documents.h"
+#include "app/InputRules.h"
 #include "app/Texts.h"
 #include "pages/ZavroWait.h"
 #include "router/Function.h"
@@ -36,7 +37,7 @@ void CZavroSetWPA::OnInitDialog() {
 void CZavroSetWPA::Apply() {
     const std::string key = Utf8ToAnsi(m_window->GetText(kKey));
     const bool useKey = GetCheck(kUseKey) != 0;
-    if (useKey && (key.size() < 8 || key.size() > 63)) {
+    if (useKey && CheckWpaKey(key) != BadInput::None) {
         ShowMessage("Input_The_Info");
         return;
     }

@@ -1,5 +1,6 @@
 #include "pages/ZavroTelstra.h"
 
+#include "app/InputRules.h"
 #include "app/Texts.h"
 #include "router/Function.h"
 
@@ -59,7 +60,7 @@ void CZavroTelstra::OnNext() {
     const std::string user = m_window->GetText(1036);
     const std::string password = m_window->GetText(1037);
     const std::string server = m_window->GetText(1025);
-    if (user.empty() || password.empty()) {
+    if (CheckTelstra(user, password) != BadInput::None) {
         ShowMessage("Input_The_Info");
         return;
     }

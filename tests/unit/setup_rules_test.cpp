@@ -1,4 +1,5 @@
-// Input rules of the setup pages: numbers, dotted addresses, masks, MACs.
+// Input rules of the setup pages (and of zavro-cli): numbers, dotted addresses, masks, MACs,
+// and each page's checks in the order the page makes them.
 #include <gtest/gtest.h>
 
 #include <climits>
@@ -68,6 +69,64 @@ TEST(SetupRules, HexDigitsAndResultKeys) {
     EXPECT_EQ(WanResultKey(0, "X"), nullptr);
     EXPECT_STREQ(WanResultKey(1, "X"), "failed_setting");
     for (int r : {2, 3, -1, 7}) EXPECT_STREQ(WanResultKey(r, "X"), "X") << r;
+}
+
+// Each check names the first input it refuses, in its page's order: a later rule never
+// hides an earlier one, and what passes goes to the router as typed.
+TEST(SetupRules, PageChecksNameTheFirstRefusedInputInThePagesOrder) {
+    using B = BadInput;
+    const std::string mac = "001122AABBCC";
+    const struct {
+        const char* what;
+        BadInput got, expected;
+    } cases[] = {
+        {"account ok", CheckAccount("u", "p", "1392", 0, ""), B::None},
+        {"mtu bounds", CheckAccount("u", "p", "512", 0, ""), B::None},
+        {"mtu 1492", CheckAccount("u", "p", "1492", 1, "1000"), B::None},
+        {"mtu 511 before all", CheckAccount("", "", "511", 1, "0"), B::Mtu},
+        {"mtu 1493", CheckAccount("u", "p", "1493", 0, ""), B::Mtu},
+        {"mtu letters", CheckAccount("u", "p", "abc", 0, ""), B::Mtu},
+        {"idle 0 on demand", CheckAccount("", "p", "1392", 1, "0"), B::IdleTime},
+        {"idle 1001", CheckAccount("u", "p", "1392", 1, "1001"), B::IdleTime},
+        {"idle 1", CheckAccount("u", "p", "1392", 1, "1"), B::None},
+        {"idle unchecked continuous", CheckAccount("u", "p", "1392", 0, "x"), B::None},
+        {"idle unchecked manual", CheckAccount("u", "p", "1392", 2, "0"), B::None},
+        {"user before password", CheckAccount("", "", "1392", 0, ""), B::User},
+        {"password", CheckAccount("u", "", "1392", 0, ""), B::Password},
+        {"fixed ok", CheckFixedIp("10.0.0.1", "255.255.255.0", "0.0.0.0", "0.0.0.0"), B::None},
+        {"ip first", CheckFixedIp("10.0.0.0", "1.1.1.1", "0.0.0.0", "x"), B::Ip},
+        {"mask", CheckFixedIp("10.0.0.1", "255.0.255.0", "0.0.0.0", "x"), B::Mask},
+        {"gateway", CheckFixedIp("10.0.0.1", "255.255.255.252", "0.0.0.0", "10.0.0.0"), B::Gateway},
+        {"dns", CheckFixedIp("10.0.0.1", "255.255.255.0", "", "10.0.0.2"), B::Dns},
+        {"cable ok", CheckCableModem("host", mac), B::None},
+        {"cable no mac", CheckCableModem("", ""), B::None},
+        {"mac length before quote", CheckCableModem("o'neil", "00112"), B::MacLength},
+        {"quote before digits", CheckCableModem("o'neil", "00112233445G"), B::HostNameQuote},
+        {"mac digits", CheckCableModem("host", "00:11:22:33:"), B::MacDigits},
+        {"tunnel none", CheckTunnelAddress(3, "", "", "", "", ""), B::AddressMode},
+        {"tunnel dynamic skips addresses", CheckTunnelAddress(0, "h", mac, "", "", ""), B::None},
+        {"tunnel mac length",
+         CheckTunnelAddress(1, "h", "0011", "10.0.0.1", "255.0.0.0", "0.0.0.0"), B::MacLength},
+        {"tunnel quote", CheckTunnelAddress(1, "\"", "", "bad", "", ""), B::HostNameQuote},
+        {"tunnel fixed ip", CheckTunnelAddress(1, "", "", "224.0.0.1", "255.0.0.0", "0.0.0.0"),
+         B::Ip},
+        {"tunnel fixed mask", CheckTunnelAddress(1, "", "", "10.0.0.1", "0.0.0.0", "0.0.0.0"),
+         B::Mask},
+        {"tunnel addresses before digits",
+         CheckTunnelAddress(1, "", "00112233445G", "10.0.0.1", "255.0.0.0", "10.0.0.255"),
+         B::Gateway},
+        {"tunnel digits", CheckTunnelAddress(0, "", "00112233445G", "", "", ""), B::MacDigits},
+        {"bigpond", CheckTelstra("", "p"), B::User},
+        {"bigpond password", CheckTelstra("u", ""), B::Password},
+        {"ssid", CheckSsid(""), B::Ssid},
+        {"ssid given", CheckSsid(" "), B::None},
+        {"key 7", CheckWpaKey(std::string(7, 'k')), B::WpaKey},
+        {"key 8", CheckWpaKey(std::string(8, 'k')), B::None},
+        {"key 63", CheckWpaKey(std::string(63, 'k')), B::None},
+        {"key 64", CheckWpaKey(std::string(64, 'k')), B::WpaKey},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(static_cast<int>(c.got), static_cast<int>(c.expected)) << c.what;
 }
 
 }  // namespace

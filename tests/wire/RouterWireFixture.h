@@ -10,6 +10,8 @@
 #include <utility>
 #include <vector>
 
+#include "support/LoopbackPort.h"
+
 #if __has_include("RouterSim.h")
 #include "RouterSim.h"
 #define ZAVRO_HAVE_ROUTERSIM 1
@@ -86,9 +88,6 @@ protected:
     ShellRecorder m_shell;
     Platform m_saved;
 };
-
-// A loopback port with nothing listening on it (bound, then released).
-std::uint16_t UnusedLoopbackPort();
 
 }  // namespace zavro::test
 #endif

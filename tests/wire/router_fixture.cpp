@@ -1,8 +1,3 @@
-#include <arpa/inet.h>
-#include <netinet/in.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include "RouterWireFixture.h"
 
 #ifndef ZAVRO_HAVE_ROUTERSIM
@@ -31,18 +26,6 @@ std::string RouterWireTest::Basic(const std::string& user, const std::string& pa
     if (count > 0) out += kAlphabet[(bits << (6 - count)) & 63];
     while (out.size() % 4) out += '=';
     return "Basic " + out;
-}
-
-std::uint16_t UnusedLoopbackPort() {
-    const int fd = ::socket(AF_INET, SOCK_STREAM, 0);
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t len = sizeof a;
-    ::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a);
-    ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len);
-    ::close(fd);
-    return ntohs(a.sin_port);
 }
 
 }  // namespace zavro::test
