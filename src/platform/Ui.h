@@ -29,14 +29,14 @@ enum class ControlKind {
 
 // Hotspots that end the program (Exit and back to the menu): the only input a window
 // takes while the toolkit runs blocking work.
-inline bool EndsProgram(int controlId) {
+constexpr bool EndsProgram(int controlId) {
     return controlId == 1008 || controlId == 1009;
 }
 
 // Posted messages from this value on only repaint (an animation's next frame): windows
 // take them during blocking work too, so that an animation plays while the program waits.
 inline constexpr unsigned kFirstRepaintMessage = 0x7E00;
-inline bool OnlyRepaints(unsigned message) {
+constexpr bool OnlyRepaints(unsigned message) {
     return message >= kFirstRepaintMessage;
 }
 

@@ -392,7 +392,8 @@ void DeliverTimer(const std::shared_ptr<WindowState>& s, int id) {
 }
 
 void DeliverPosted(const std::shared_ptr<WindowState>& s, unsigned message) {
-    if (HoldWhileBusy([s, message] { DeliverPosted(s, message); })) return;
+    if (!OnlyRepaints(message) && HoldWhileBusy([s, message] { DeliverPosted(s, message); }))
+        return;
     s->Call([message](IWindowEvents& e) { e.OnPosted(message); });
 }
 
