@@ -21,28 +21,15 @@
 #include <string>
 #include <vector>
 
-#include "ProgramProcess.h"
-#include "RouterSim.h"
+#include "ProgramBench.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 using zavro::e2e::ProgramProcess;
 
-struct Stamp {
-    std::string event, detail;
-    long long ns = 0;
-};
-
-std::vector<Stamp> ReadStamps(const fs::path& path) {
-    std::vector<Stamp> stamps;
-    for (const std::string& line : zavro::e2e::ReadLines(path.string())) {
-        std::istringstream in(line);
-        Stamp s;
-        if (in >> s.event >> s.detail >> s.ns) stamps.push_back(s);
-    }
-    return stamps;
-}
+using zavro::bench::ReadStamps;
+using zavro::bench::Stamp;
 
 struct Figures {
     double median = 0, min = 0, max = 0, p90 = 0;
@@ -64,9 +51,8 @@ Figures Summarise(std::vector<double> v) {
 class Bench {
 public:
     explicit Bench(const routersim::Simulator& sim)
-        : m_dir(fs::temp_directory_path() / ("zavro-app-bench-" + std::to_string(::getpid()))),
-          m_router("127.0.0.1:" + std::to_string(sim.Port())),
-          m_home("http://127.0.0.1:" + std::to_string(sim.InternetPort()) + "/") {
+        : m_sim(sim),
+          m_dir(fs::temp_directory_path() / ("zavro-app-bench-" + std::to_string(::getpid()))) {
         fs::create_directories(m_dir);
     }
     ~Bench() {
@@ -80,18 +66,7 @@ public:
         const fs::path log = m_dir / "timing.log";
         fs::remove(log);
         zavro::e2e::WriteFile(scriptFile.string(), script);
-        const std::map<std::string, std::string> env = {
-            {"QT_QPA_PLATFORM", "offscreen"},
-            {"ZAVRO_ROUTER", m_router},
-            {"ZAVRO_HOME_URL", m_home},
-            {"ZAVRO_TIME_SCALE", "0.001"},
-            {"ZAVRO_AUTOMATION", scriptFile.string()},
-            {"ZAVRO_MESSAGE_LOG", (m_dir / "messages.log").string()},
-            {"ZAVRO_REGISTRY_FILE", (m_dir / "registry").string()},
-            {"ZAVRO_TIMING_LOG", log.string()},
-            {"ZAVRO_LOOPBACK_ONLY", "1"},
-            {"XDG_RUNTIME_DIR", m_dir.string()},
-        };
+        const auto env = zavro::bench::ProgramEnvironment(m_dir, m_sim, "0.001");
         ProgramProcess program;
         if (!program.Start(zavro::e2e::WizardProgram(), zavro::e2e::WizardFolder(), env,
                            (m_dir / "output.txt").string())) {
@@ -115,8 +90,8 @@ public:
     }
 
 private:
+    const routersim::Simulator& m_sim;
     fs::path m_dir;
-    std::string m_router, m_home;
 };
 
 }  // namespace

@@ -22,8 +22,7 @@
 #include <string>
 #include <vector>
 
-#include "ProgramProcess.h"
-#include "RouterSim.h"
+#include "ProgramBench.h"
 
 namespace {
 
@@ -33,10 +32,8 @@ using zavro::e2e::ProgramResult;
 
 constexpr int kBeatMs = 5;
 
-struct Stamp {
-    std::string event, detail;
-    long long ns = 0;
-};
+using zavro::bench::ReadStamps;
+using zavro::bench::Stamp;
 
 struct Outcome {
     ProgramResult result;
@@ -71,19 +68,8 @@ public:
         const fs::path log = m_dir / "timing.log";
         fs::remove(log);
         zavro::e2e::WriteFile(scriptFile.string(), script);
-        const std::map<std::string, std::string> env = {
-            {"QT_QPA_PLATFORM", "offscreen"},
-            {"ZAVRO_ROUTER", "127.0.0.1:" + std::to_string(m_sim.Port())},
-            {"ZAVRO_HOME_URL", "http://127.0.0.1:" + std::to_string(m_sim.InternetPort()) + "/"},
-            {"ZAVRO_TIME_SCALE", "1"},
-            {"ZAVRO_AUTOMATION", scriptFile.string()},
-            {"ZAVRO_MESSAGE_LOG", (m_dir / "messages.log").string()},
-            {"ZAVRO_REGISTRY_FILE", (m_dir / "registry").string()},
-            {"ZAVRO_TIMING_LOG", log.string()},
-            {"ZAVRO_HEARTBEAT_MS", std::to_string(kBeatMs)},
-            {"ZAVRO_LOOPBACK_ONLY", "1"},
-            {"XDG_RUNTIME_DIR", m_dir.string()},
-        };
+        auto env = zavro::bench::ProgramEnvironment(m_dir, m_sim, "1");
+        env["ZAVRO_HEARTBEAT_MS"] = std::to_string(kBeatMs);
         ProgramProcess program;
         if (!program.Start(zavro::e2e::WizardProgram(), zavro::e2e::WizardFolder(), env,
                            (m_dir / "output.txt").string())) {
@@ -100,11 +86,7 @@ public:
                          zavro::e2e::ReadFile((m_dir / "output.txt").string()).c_str());
             return std::nullopt;
         }
-        for (const std::string& line : zavro::e2e::ReadLines(log.string())) {
-            std::istringstream in(line);
-            Stamp s;
-            if (in >> s.event >> s.detail >> s.ns) out.stamps.push_back(s);
-        }
+        out.stamps = ReadStamps(log);
         return out;
     }
 

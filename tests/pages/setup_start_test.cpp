@@ -238,6 +238,30 @@ TEST_F(SetupPages, RouterConnectionNextStartsTheScriptsOnNtAndChanges98) {
     EXPECT_EQ(env.shell.Restarts(), 1);
 }
 
+// During the PC reset and the address wait only Exit acts: a second Next is dropped (one
+// password page opens, once), and Exit ends the program there and then.
+TEST_F(SetupPages, RouterConnectionWaitTakesOnlyExit) {
+    test::FakeWindow& w = Open(WM_PAGE_QXSET);
+    std::vector<bool> taken;
+    env.ui.duringWait = [&] {
+        taken.push_back(w.Click(1013));
+        taken.push_back(w.Click(1012));
+    };
+    ASSERT_TRUE(w.Click(1013));
+    EXPECT_EQ(taken, (std::vector<bool>{false, false}));
+    EXPECT_EQ(env.ui.blockingRuns, 2);  // the PC reset, then the six seconds
+    EXPECT_EQ(Sent(), std::vector<unsigned>{WM_PAGE_SETPWD});  // no quick guide, one page
+
+    test::FakeWindow& again = Open(WM_PAGE_QXSET);
+    std::vector<int> exitsDuringWait;
+    env.ui.duringWait = [&] {
+        again.Click(1008);
+        exitsDuringWait = env.system.Exits();
+    };
+    again.Click(1013);
+    EXPECT_EQ(exitsDuringWait, std::vector<int>{1});
+}
+
 TEST_F(SetupPages, RouterConnectionNextWithoutConfirmationStays) {
     test::FakeWindow& w = Open(WM_PAGE_QXSET);
     // Only the program could uncheck the hidden box; its click handler still runs.
