@@ -7,6 +7,7 @@
 #include <optional>
 #include <string>
 
+#include "router/Failure.h"
 #include "ui/Page.h"
 #include "ui/WaitCursor.h"
 
@@ -44,8 +45,9 @@ bool IsHexDigits(const std::string& text);
 const char* WanResultKey(int result, const char* failKey);
 
 // Connects with theApp's password and model, then runs request; a failed connection
-// counts as result 1. The wait cursor shows meanwhile.
-int RunRouterRequest(const std::function<int(CFunction&)>& request);
+// counts as result 1. The wait cursor shows meanwhile. why (optional) gets the client's
+// last failure.
+int RunRouterRequest(const std::function<int(CFunction&)>& request, RouterFailure* why = nullptr);
 
 // Page base of the connection-type and WAN pages.
 class CSetupPage : public CPage {
@@ -72,7 +74,7 @@ protected:
     bool HandleFamilyHotspot(int id, bool back1016);
     // Shows the key of a WAN result or, for 0, closes and opens the result page. True
     // when the page has closed.
-    bool FinishWanRequest(int result, const char* failKey);
+    bool FinishWanRequest(int result, const char* failKey, const RouterFailure& why = {});
     std::string Text(int id) const;
 };
 

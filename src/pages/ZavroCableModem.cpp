@@ -35,6 +35,7 @@ void CZavroCableModem::OnCommand(int id) {
 void CZavroCableModem::OnClone() {
     std::string mac;
     bool connected = false;
+    RouterFailure why;
     {
         WaitCursor wait;
         CFunction function;
@@ -42,8 +43,9 @@ void CZavroCableModem::OnClone() {
                                            theApp.GetModel()) == 0;
         if (connected) function.ReadPcMacAddress();
         mac = function.m_strPcMac;
+        why = function.LastFailure();
     }
-    if (!connected) ShowMessage("failed_setting");
+    if (!connected) ShowRouterMessage("failed_setting", why);
     // Emptied too when the router did not answer.
     m_window->SetText(1031, mac);
 }
@@ -68,11 +70,14 @@ void CZavroCableModem::OnNext() {
 }
 
 void CZavroCableModem::Apply(std::string hostName, std::string mac) {
-    const int result = RunRouterRequest([&](CFunction& f) {
-        f.ReadPcMacAddress();
-        return f.SetDhcpClient(hostName, f.m_strPcMac, mac);
-    });
-    FinishWanRequest(result, "CableModem_set_failed");
+    RouterFailure why;
+    const int result = RunRouterRequest(
+        [&](CFunction& f) {
+            f.ReadPcMacAddress();
+            return f.SetDhcpClient(hostName, f.m_strPcMac, mac);
+        },
+        &why);
+    FinishWanRequest(result, "CableModem_set_failed", why);
 }
 
 }  // namespace zavro

@@ -36,6 +36,7 @@ int CZavroESSID::SendSsid(bool reboot) {
         return -1;
     }
     int r;
+    RouterFailure why;
     {
         CFunction function;
         WaitCursor wait;
@@ -48,13 +49,14 @@ int CZavroESSID::SendSsid(bool reboot) {
             r = function.SetSsid(function.m_strEscaped);
             if (r == 0 && reboot) function.RebootRouter();
         }
+        why = function.LastFailure();
     }
     if (r == -1) {
-        ShowMessage("failed_setting");
+        ShowRouterMessage("failed_setting", why);
     } else if (r == 1) {
-        ShowMessage("failed_setting");
+        ShowRouterMessage("failed_setting", why);
     } else if (r != 0) {
-        ShowMessage("ESSID_Set_Failed");
+        ShowRouterMessage("ESSID_Set_Failed", why);
     }
     return r;
 }

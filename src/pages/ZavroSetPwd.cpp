@@ -44,10 +44,12 @@ void CZavroSetPwd::OnNotify(int id, Notify code) {
 
 bool CZavroSetPwd::CheckPassword(const std::string& password) {
     int result;
+    RouterFailure why;
     {
         WaitCursor wait;
         CFunction function;
         result = function.TestLogin(kRouterAddress, kAdminAccount, password);
+        why = function.LastFailure();
     }
     if (result == 0) {
         theApp.m_strPassword = password;
@@ -55,7 +57,11 @@ bool CZavroSetPwd::CheckPassword(const std::string& password) {
         return true;
     }
     m_window->SetFocus(1020);
-    ShowMessage(result == 3 ? "Current_Pwd_Error" : "failed_setting");
+    // The password's own message says what a refused login means.
+    if (result == 3)
+        ShowMessage("Current_Pwd_Error");
+    else
+        ShowRouterMessage("failed_setting", why);
     return false;
 }
 
@@ -73,16 +79,18 @@ bool CZavroSetPwd::CheckBeforeChange(std::string& newPassword) {
 CZavroSetPwd::Change CZavroSetPwd::ChangePassword(const std::string& newPassword) {
     theApp.m_strNewPassword = newPassword;
     int result;
+    RouterFailure why;
     {
         WaitCursor wait;
         CFunction function;
         result = function.ConnectRouter(kRouterAddress, kAdminAccount, theApp.m_strPassword,
                                         theApp.GetModel());
         if (result == 0) result = function.SetAdminPassword(theApp.m_strPassword, newPassword);
+        why = function.LastFailure();
     }
     if (result != 0) {
         // theApp keeps the verified password; m_strNewPassword already holds the new one.
-        ShowMessage("failed_setting");
+        ShowRouterMessage("failed_setting", why);
         return Change::Failed;
     }
     theApp.m_strPassword = newPassword;

@@ -41,6 +41,7 @@ void CZavroSetWPA::Apply() {
         return;
     }
     int r;
+    RouterFailure why;
     {
         CFunction function;
         WaitCursor wait;
@@ -57,13 +58,14 @@ void CZavroSetWPA::Apply() {
             theApp.m_strWPAKey = useKey ? key : "Disable";
             function.RebootRouter();
         }
+        why = function.LastFailure();
     }
     if (r == -1 || r == 1) {
-        ShowMessage("failed_setting");
+        ShowRouterMessage("failed_setting", why);
         return;
     }
     if (r != 0) {
-        ShowMessage("WPA_Set_Failed");
+        ShowRouterMessage("WPA_Set_Failed", why);
         return;
     }
     theApp.m_pszRebootKey = kRebootKeyWpa;
@@ -109,16 +111,18 @@ void CZvWPAconfigure::OnInitDialog() {
 void CZvWPAconfigure::OnShowWindow() {
     if (theApp.m_strSSID.empty()) {
         std::optional<std::string> ssid;
+        RouterFailure why;
         {
             CFunction function;
             WaitCursor wait;
             ssid = function.ReadSsid(theApp.m_strPassword);
+            why = function.LastFailure();
         }
         if (ssid) {
             theApp.m_strSSID = *ssid;
         } else {
             // The router did not answer: say so instead of showing an empty name.
-            ShowMessage("failed_setting");
+            ShowRouterMessage("failed_setting", why);
         }
     }
     // Our labels show text literally, so the ampersands need no doubling here.

@@ -79,7 +79,7 @@ void CZavroSuccess::StartWaitingWorker(bool afterLanguage) {
             {
                 CFunction function;
                 if (function.ConnectRouter("192.168.2.1", "admin", password, model) != 0) {
-                    ShowMessage("failed_setting");
+                    ShowRouterMessage("failed_setting", function.LastFailure());
                     return;
                 }
                 if (!languageKey) function.RebootRouter();
@@ -89,7 +89,7 @@ void CZavroSuccess::StartWaitingWorker(bool afterLanguage) {
             if (!WorkerSleep(shutdown, 45000)) return;
             CFunction function;
             if (function.ConnectRouter("192.168.2.1", "admin", password, model) != 0) {
-                ShowMessage("failed_setting");
+                ShowRouterMessage("failed_setting", function.LastFailure());
                 return;
             }
         }
@@ -101,15 +101,17 @@ void CZavroSuccess::OnTimerEvent(int timerId) {
     if (timerId != 11) return;
     m_window->KillTimer(11);
     int r;
+    RouterFailure why;
     {
         CFunction function;
         WaitCursor wait;
         r = function.ConnectRouter("192.168.2.1", "admin", theApp.m_strPassword,
                                    theApp.GetModel());
         if (r == 0) function.SetRouterLanguage(theApp.GetLanguage());
+        why = function.LastFailure();
     }
     if (r != 0) {
-        ShowMessage("failed_setting");
+        ShowRouterMessage("failed_setting", why);
         return;
     }
     StartWaitingWorker(true);

@@ -69,15 +69,17 @@ void CZavroWait::OnTimer(int timerId) {
     if (timerId == 11) {
         m_window->KillTimer(11);
         int r;
+        RouterFailure why;
         {
             CFunction function;
             WaitCursor wait;
             r = function.ConnectRouter("192.168.2.1", "admin", theApp.m_strPassword,
                                        theApp.GetModel());
             if (r == 0) function.SetRouterLanguage(theApp.GetLanguage());
+            why = function.LastFailure();
         }
         if (r != 0) {
-            ShowMessage("failed_setting");
+            ShowRouterMessage("failed_setting", why);
             return;
         }
         m_window->SetTimer(22, 45000);

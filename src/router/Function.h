@@ -98,6 +98,10 @@ public:
 
 private:
     RouterFailure m_lastFailure;
+    // Notes the outcome of one exchange: a transport failure, an error status, or None.
+    void NoteStatus(int status);
+    void NoteTransport(NetError error);
+    void Note(const HttpResult& result);
     std::unique_ptr<IHttpConnection> Open(const std::string& strAccount,
                                           const std::string& strPassword);
     HttpResult Send(const std::string& verb, const std::string& object,
@@ -106,6 +110,9 @@ private:
     int Post(const std::string& object, const std::string& header, const std::string& body);
     int Get(const std::string& object);
     int JudgePassword(const HttpResult& result);
+    // The upload's exchanges on a raw socket, noting why they failed.
+    bool Answered(CClientSocket& socket);
+    bool SendAll(CClientSocket& socket, const std::string& buffer);
     int UploadOnePart(const std::string& strFileName, std::istream& file);
     int UploadQuery(const std::string& strFileName, std::istream& file);
 };
