@@ -76,7 +76,7 @@ size_t WriteToSink(char* data, size_t size, size_t count, void* user) {
     return n;
 }
 
-// Why curl gave up. A time-out before the connection stood is the connect's; after it,
+// Why curl gave up. A time-out before the request went out is the connect's; after it,
 // the answer's. A refusal or an unreachable network shows in the socket's errno.
 NetError ErrorOf(CURL* h, CURLcode rc) {
     switch (rc) {
@@ -88,9 +88,10 @@ NetError ErrorOf(CURL* h, CURLcode rc) {
             return NetErrorFromErrno(static_cast<int>(os), NetError::Refused);
         }
         case CURLE_OPERATION_TIMEDOUT: {
-            curl_off_t connected = 0;
-            curl_easy_getinfo(h, CURLINFO_CONNECT_TIME_T, &connected);
-            return connected > 0 ? NetError::NoAnswer : NetError::ConnectTimeout;
+            // Bytes of the request went out (on a new or a reused connection): it stood.
+            long sent = 0;
+            curl_easy_getinfo(h, CURLINFO_REQUEST_SIZE, &sent);
+            return sent > 0 ? NetError::NoAnswer : NetError::ConnectTimeout;
         }
         case CURLE_GOT_NOTHING:
         case CURLE_RECV_ERROR:
