@@ -2,13 +2,18 @@
 // cause from the optional "why_" keys. A medium without those keys shows the text alone.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <functional>
+#include <optional>
+#include <thread>
 #include <string>
 #include <vector>
 
 #include "RouterPageFixture.h"
 #include "app/Messages.h"
 #include "app/Texts.h"
+#include "app/Workers.h"
+#include "pages/ZavroSuccess.h"
 
 namespace zavro {
 namespace {
@@ -131,6 +136,71 @@ TEST_F(FailureCause, EveryRouterPageAddsTheLine) {
         EXPECT_EQ(Keys(), std::vector<std::string>{line});
         hub.reset();
     }
+}
+
+// The failure page after the restart: the first step that fails, found by a worker.
+class FailurePageDiagnosis : public FailureCause {
+protected:
+    void SetUp() override {
+        FailureCause::SetUp();
+        // Names resolve through the simulator only: no query leaves the test.
+        http.SetResolver([this](const std::string& name) { return sim->Resolve(name); });
+        Ports().homeUrl = sim->InternetUrl();
+        env.profile.echoWhyKeys = true;
+    }
+    // Opens the failure page and waits (bounded, real time) for its diagnosis; the text
+    // shown in the diagnosis rectangle, or nullopt when the page shows none.
+    std::optional<std::string> Diagnosis() {
+        hub.reset();
+        FakeWindow& w = Open(WM_PAGE_FAILED);
+        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (RunningWorkers() > 0 && std::chrono::steady_clock::now() < until)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        EXPECT_EQ(RunningWorkers(), 0u);
+        env.ui.RunPending();
+        const test::FakeControl* c = w.Control(CZavroFailed::kDiagnosis);
+        if (!c) return std::nullopt;
+        EXPECT_EQ(c->rect, CZavroFailed::kRectDiagnosis);
+        return w.GetText(CZavroFailed::kDiagnosis);
+    }
+};
+
+TEST_F(FailurePageDiagnosis, ShowsTheFirstStepThatFails) {
+    sim->SetRouterDown(true);
+    EXPECT_EQ(Diagnosis(), "why_router_down");
+    sim->SetRouterDown(false);
+
+    sim->SetInternetResolves(false);
+    EXPECT_EQ(Diagnosis(), "why_dns");
+    EXPECT_TRUE(sim->InternetRequests().empty());
+    sim->SetInternetResolves(true);
+
+    sim->SetInternetUp(false);
+    EXPECT_EQ(Diagnosis(), "why_no_route");
+    sim->SetInternetUp(true);
+
+    sim->SetInternetStatus(500);
+    EXPECT_EQ(Diagnosis(), "why_site");
+    EXPECT_EQ(sim->InternetRequests().size(), 1u);
+    sim->SetInternetStatus(0);
+
+    routersim::Fault fault;
+    fault.kind = routersim::FaultKind::Status;
+    fault.status = 401;
+    sim->SetFault(fault);
+    EXPECT_EQ(Diagnosis(), "why_login");
+    sim->SetFault({});
+
+    // Every step passes (the Internet came back meanwhile): nothing to say.
+    EXPECT_EQ(Diagnosis(), std::nullopt);
+}
+
+TEST_F(FailurePageDiagnosis, AMediumWithoutTheKeysShowsThePageAsBefore) {
+    env.profile.echoWhyKeys = false;
+    sim->SetInternetUp(false);
+    EXPECT_EQ(Diagnosis(), std::nullopt);
+    // Not even asked: the router saw nothing from the page.
+    EXPECT_TRUE(sim->Requests().empty());
 }
 
 }  // namespace
