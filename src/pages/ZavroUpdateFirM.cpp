@@ -24,12 +24,12 @@ bool AcceptImage(const std::string& path, std::ifstream& file) {
     return model == theApp.GetModel();
 }
 
-int Upload(const std::string& path, std::ifstream& file) {
+int Upload(const std::string& path, std::ifstream& file, RouterFailure& why) {
     UploadJob job;
     job.path = path;
     job.password = theApp.m_strPassword;
     job.model = theApp.GetModel();
-    return RunUpload(job, file);
+    return RunUpload(job, file, &why);
 }
 }  // namespace
 
@@ -67,10 +67,11 @@ void CZavroUpdateFirM::Upload() {
         return;
     }
     int r;
+    RouterFailure why;
     {
         WaitCursor wait;
         DisablePage();
-        r = zavro::Upload(path, file);
+        r = zavro::Upload(path, file, why);
         EnablePage();
     }
     file.close();
@@ -79,7 +80,7 @@ void CZavroUpdateFirM::Upload() {
         CZavroWait wait;
         wait.DoModal();
     } else {
-        ShowMessage("Firm_Update_Failed");
+        ShowRouterMessage("Firm_Update_Failed", why);
     }
 }
 
@@ -134,9 +135,10 @@ void CZavroSetLanguage::Update() {
         return;
     }
     int r;
+    RouterFailure why;
     {
         WaitCursor wait;
-        r = zavro::Upload(path, file);
+        r = zavro::Upload(path, file, why);
     }
     file.close();
     if (r == 1) {
@@ -144,7 +146,7 @@ void CZavroSetLanguage::Update() {
         // The result page opens over this page, which stays as it is.
         SendMessage(theApp.m_hHubWnd, WM_PAGE_SUCCESS);
     } else {
-        ShowMessage("Firm_Update_Failed");
+        ShowRouterMessage("Firm_Update_Failed", why);
     }
     EnablePage();
 }

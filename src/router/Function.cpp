@@ -90,8 +90,7 @@ std::unique_ptr<IHttpConnection> CFunction::Open(const std::string& strAccount,
     return m_internet->Connect(ports.routerHost, ports.routerPort, strAccount, strPassword);
 }
 
-namespace {
-FailCause CauseOf(NetError error) {
+FailCause FailCauseOf(NetError error) {
     switch (error) {
         case NetError::Unresolved: return FailCause::Unresolved;
         case NetError::Refused: return FailCause::Refused;
@@ -105,7 +104,6 @@ FailCause CauseOf(NetError error) {
     }
     return FailCause::Unreachable;
 }
-}  // namespace
 
 void CFunction::NoteStatus(int status) {
     if (status >= 200 && status <= 399)
@@ -118,7 +116,7 @@ void CFunction::NoteStatus(int status) {
         m_lastFailure = {FailCause::Garbled, 0};
 }
 
-void CFunction::NoteTransport(NetError error) { m_lastFailure = {CauseOf(error), 0}; }
+void CFunction::NoteTransport(NetError error) { m_lastFailure = {FailCauseOf(error), 0}; }
 
 void CFunction::Note(const HttpResult& result) {
     if (result.ok)

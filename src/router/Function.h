@@ -16,6 +16,9 @@
 
 namespace zavro {
 
+// A transport failure in the router client's terms (no error at all: no route).
+FailCause FailCauseOf(NetError error);
+
 class CFunction {
 public:
     static constexpr std::uint32_t kConnectTimeoutMs = 300000;

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <fstream>
 #include <functional>
 #include <optional>
 #include <thread>
@@ -136,6 +137,14 @@ TEST_F(FailureCause, EveryRouterPageAddsTheLine) {
         EXPECT_EQ(Keys(), std::vector<std::string>{line});
         hub.reset();
     }
+    // The firmware upload's own socket says why it could not connect.
+    const std::string image = (env.programDir / "fw.bin").string();
+    std::ofstream(image, std::ios::binary) << std::string(3000, 'x');
+    env.ui.ClearMessages();
+    FakeWindow& firmware = Open(WM_PAGE_UPDATEFIRM);
+    firmware.Type(1023, image);
+    firmware.Click(1017);
+    EXPECT_EQ(Keys(), std::vector<std::string>{"Firm_Update_Failed\nwhy_refused"});
 }
 
 // The failure page after the restart: the first step that fails, found by a worker.
