@@ -42,13 +42,21 @@ void CALLBACK OnStatus(HINTERNET, DWORD_PTR, DWORD status, LPVOID, DWORD) {
         t_requestSent = true;
 }
 
-NetError LastNetError() {
-    switch (GetLastError()) {
+// waitedFull: the call gave up only at its time limit. Some WinINets report a receive that
+// timed out like a peer that closed; the time it took tells them apart.
+NetError LastNetError(bool waitedFull = false) {
+    const DWORD code = GetLastError();
+    if (waitedFull && t_requestSent && code != ERROR_INTERNET_NAME_NOT_RESOLVED &&
+        code != ERROR_INTERNET_CANNOT_CONNECT)
+        return NetError::NoAnswer;
+    switch (code) {
         case ERROR_INTERNET_NAME_NOT_RESOLVED: return NetError::Unresolved;
         case ERROR_INTERNET_CANNOT_CONNECT: return NetError::Refused;
         case ERROR_INTERNET_TIMEOUT:
             return t_requestSent ? NetError::NoAnswer : NetError::ConnectTimeout;
-        case ERROR_HTTP_INVALID_SERVER_RESPONSE:
+        // WinINet takes a reply without a status line as HTTP/0.9; this one comes when the
+        // peer closed without a word.
+        case ERROR_HTTP_INVALID_SERVER_RESPONSE: return NetError::Closed;
         case ERROR_HTTP_INVALID_HEADER:
         case ERROR_HTTP_HEADER_NOT_FOUND: return NetError::Garbled;
         case ERROR_INTERNET_INVALID_URL:
@@ -68,7 +76,8 @@ int StatusOf(HINTERNET request) {
 
 class WinInetConnection final : public IHttpConnection {
 public:
-    explicit WinInetConnection(Handle connection) : m_connection(std::move(connection)) {}
+    WinInetConnection(Handle connection, DWORD timeoutMs)
+        : m_connection(std::move(connection)), m_timeoutMs(timeoutMs) {}
 
     HttpResult Send(const std::string& verb, const std::string& object,
                     const std::string& extraHeader, const std::string& body,
@@ -83,6 +92,12 @@ public:
             return result;
         }
         InternetSetStatusCallbackA(request.get(), OnStatus);
+        const ULONGLONG start = GetTickCount64();
+        // Set on the request too: not every WinINet passes the session's value down.
+        InternetSetOptionA(request.get(), INTERNET_OPTION_RECEIVE_TIMEOUT, &m_timeoutMs,
+                           sizeof m_timeoutMs);
+        InternetSetOptionA(request.get(), INTERNET_OPTION_SEND_TIMEOUT, &m_timeoutMs,
+                           sizeof m_timeoutMs);
         t_requestSent = false;
         // HttpSendRequestA takes a non-const body pointer but does not write through it.
         std::string bytes = body;
@@ -90,7 +105,7 @@ public:
                               static_cast<DWORD>(extraHeader.size()),
                               bytes.empty() ? nullptr : bytes.data(),
                               static_cast<DWORD>(bytes.size()))) {
-            result.error = LastNetError();
+            result.error = LastNetError(GetTickCount64() - start >= m_timeoutMs * 9ull / 10);
             return result;
         }
         result.status = StatusOf(request.get());
@@ -106,11 +121,12 @@ public:
 
 private:
     Handle m_connection;
+    DWORD m_timeoutMs;
 };
 
 class WinInetSession final : public IHttpSession {
 public:
-    explicit WinInetSession(Handle root) : m_root(std::move(root)) {}
+    WinInetSession(Handle root, DWORD timeoutMs) : m_root(std::move(root)), m_timeoutMs(timeoutMs) {}
 
     std::unique_ptr<IHttpConnection> Connect(const std::string& host, std::uint16_t port,
                                              const std::string& user,
@@ -119,7 +135,7 @@ public:
         Handle connection(InternetConnectA(m_root.get(), host.c_str(), port, user.c_str(),
                                            password.c_str(), INTERNET_SERVICE_HTTP, 0, kContext));
         if (!connection) return nullptr;
-        return std::make_unique<WinInetConnection>(std::move(connection));
+        return std::make_unique<WinInetConnection>(std::move(connection), m_timeoutMs);
     }
 
     bool OpenUrl(const std::string& url, NetError* why) override {
@@ -152,6 +168,7 @@ public:
 
 private:
     Handle m_root;
+    DWORD m_timeoutMs;
 };
 
 }  // namespace
@@ -174,7 +191,7 @@ std::unique_ptr<IHttpSession> WinInetClient::Open(const std::string& userAgent,
     // session (the failure page's diagnosis) then stays short.
     InternetSetOptionA(root.get(), INTERNET_OPTION_RECEIVE_TIMEOUT, &timeout, sizeof timeout);
     InternetSetOptionA(root.get(), INTERNET_OPTION_SEND_TIMEOUT, &timeout, sizeof timeout);
-    return std::make_unique<WinInetSession>(std::move(root));
+    return std::make_unique<WinInetSession>(std::move(root), timeout);
 }
 
 }  // namespace zavro::win32
