@@ -6,8 +6,8 @@
 #include <fstream>
 #include <functional>
 #include <optional>
-#include <thread>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "RouterPageFixture.h"
@@ -33,8 +33,7 @@ protected:
     void WithCauseKeys() {
         env.profile.echoWhyKeys = true;
         // The status must come out in the line.
-        env.profile.values[LanguageFile(1, "string.ini") + "|MESSAGE|why_http"] =
-            "why_http %d";
+        env.profile.values[LanguageFile(1, "string.ini") + "|MESSAGE|why_http"] = "why_http %d";
     }
     // Fills and submits the PPPoE page; returns the message boxes shown.
     std::vector<std::string> SubmitPppoe() {

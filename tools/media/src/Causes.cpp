@@ -4,9 +4,9 @@ namespace zavro::media {
 
 const std::vector<std::string>& CauseKeys() {
     static const std::vector<std::string> keys = {
-        "why_unreachable", "why_refused",     "why_timeout", "why_no_answer",
-        "why_closed",      "why_http",        "why_login",   "why_garbled",
-        "why_router_down", "why_dns",         "why_no_route", "why_site"};
+        "why_unreachable", "why_refused", "why_timeout",  "why_no_answer",
+        "why_closed",      "why_http",    "why_login",    "why_garbled",
+        "why_router_down", "why_dns",     "why_no_route", "why_site"};
     return keys;
 }
 
@@ -133,10 +133,14 @@ const Texts kGerman = {
 const std::vector<std::pair<std::string, std::string>>& CauseMessages(int folder) {
     static const Texts none;
     switch (folder) {
-        case 1: return kEnglish;
-        case 2: return kDutch;
-        case 3: return kGerman;
-        default: return none;
+        case 1:
+            return kEnglish;
+        case 2:
+            return kDutch;
+        case 3:
+            return kGerman;
+        default:
+            return none;
     }
 }
 
