@@ -28,7 +28,7 @@ public:
                                                     const std::string&) override {
         return std::make_unique<Connection>();
     }
-    bool OpenUrl(const std::string&) override { return false; }
+    bool OpenUrl(const std::string&, zavro::NetError*) override { return false; }
 };
 class Client final : public zavro::IHttpClient {
 public:

@@ -35,6 +35,8 @@ constexpr unsigned WM_PAGE_WPACONFIGURE = 0xB9;
 // Result page: router and Internet reachable / unreachable.
 constexpr unsigned WM_RESULT_REACHABLE = 0x48A;
 constexpr unsigned WM_RESULT_UNREACHABLE = 0x48B;
+// Failure page: the diagnosis worker's finding, WM_FAILED_DIAGNOSIS + the InternetStep.
+constexpr unsigned WM_FAILED_DIAGNOSIS = 0x490;
 // An animation control asks its page to copy its canvas to the screen.
 constexpr unsigned WM_ANIMATION_FRAME = 0x7E01;
 

@@ -74,18 +74,49 @@ std::u16string WidenPath(const std::string& path) {
 }
 }  // namespace
 
-void ShowMessage(const char* key) {
+std::string MessageText(const char* key) {
     const int versionClass = GetWindowsVersionClass();
-    std::string text;
     if (versionClass == 7 || versionClass == 8 || versionClass == 10) {
         // The 98/Me family reads every message from language folder 1, as ANSI.
-        text = AnsiToUtf8(ReadIniString(LanguageFile(1, "string.ini"), "MESSAGE", key, ""));
-    } else {
-        const std::string path = LanguageFile(theApp.GetLanguage(), "string.ini");
-        text = Utf16ToUtf8(Ports().profile->ReadW(WidenPath(path), u"MESSAGE", WidenBytes(key),
-                                                  u"", kIniBufferSize));
+        return AnsiToUtf8(ReadIniString(LanguageFile(1, "string.ini"), "MESSAGE", key, ""));
     }
-    Ports().ui->MessageBox(text, "Zavro");
+    const std::string path = LanguageFile(theApp.GetLanguage(), "string.ini");
+    return Utf16ToUtf8(Ports().profile->ReadW(WidenPath(path), u"MESSAGE", WidenBytes(key), u"",
+                                              kIniBufferSize));
+}
+
+void ShowMessage(const char* key) { Ports().ui->MessageBox(MessageText(key), "Zavro"); }
+
+const char* FailureKey(FailCause cause) {
+    switch (cause) {
+        case FailCause::None: return nullptr;
+        // The router is addressed by number; a name that does not resolve is no route.
+        case FailCause::Unresolved:
+        case FailCause::Unreachable: return "why_unreachable";
+        case FailCause::Refused: return "why_refused";
+        case FailCause::ConnectTimeout: return "why_timeout";
+        case FailCause::NoAnswer: return "why_no_answer";
+        case FailCause::Closed: return "why_closed";
+        case FailCause::HttpStatus: return "why_http";
+        case FailCause::Login: return "why_login";
+        case FailCause::Garbled: return "why_garbled";
+    }
+    return nullptr;
+}
+
+std::string RouterMessageText(const char* key, const RouterFailure& why) {
+    std::string text = MessageText(key);
+    const char* whyKey = FailureKey(why.cause);
+    if (!whyKey) return text;
+    std::string line = MessageText(whyKey);
+    if (line.empty()) return text;
+    if (const auto at = line.find("%d"); at != std::string::npos)
+        line.replace(at, 2, std::to_string(why.httpStatus));
+    return text.empty() ? line : text + "\n" + line;
+}
+
+void ShowRouterMessage(const char* key, const RouterFailure& why) {
+    Ports().ui->MessageBox(RouterMessageText(key, why), "Zavro");
 }
 
 std::optional<Image> LoadPicture(const std::string& path) {

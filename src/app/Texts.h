@@ -5,6 +5,7 @@
 #include <string>
 
 #include "platform/Image.h"
+#include "router/Failure.h"
 
 namespace zavro {
 
@@ -21,6 +22,17 @@ std::string LanguageFile(int language, const std::string& name);
 // Shows the text of key from section "MESSAGE" of the language's string.ini in a message
 // box with the caption "Zavro"; a missing key or file gives an empty box.
 void ShowMessage(const char* key);
+// The text ShowMessage(key) shows.
+std::string MessageText(const char* key);
+
+// Key of the line that explains a router failure ("why_refused", ...); nullptr for None.
+const char* FailureKey(FailCause cause);
+// The message box text of a router failure: the key's text and, when the medium has the
+// cause's key, one more line naming the cause ("%d" in it becomes the HTTP status). A
+// medium without those keys gives exactly MessageText(key).
+std::string RouterMessageText(const char* key, const RouterFailure& why);
+// Shows RouterMessageText as ShowMessage shows its text.
+void ShowRouterMessage(const char* key, const RouterFailure& why);
 
 // Direct ANSI lookup, at most 511 bytes of the value.
 std::string ReadIniString(const std::string& path, const std::string& section,

@@ -12,13 +12,15 @@ const char* WanResultKey(int result, const char* failKey) {
     return failKey;
 }
 
-int RunRouterRequest(const std::function<int(CFunction&)>& request) {
+int RunRouterRequest(const std::function<int(CFunction&)>& request, RouterFailure* why) {
     return RunBlocking([&] {
         CFunction function;
+        int result = 1;
         if (function.ConnectRouter(kRouterAddress, kAdminAccount, theApp.m_strPassword,
-                                   theApp.GetModel()) != 0)
-            return 1;
-        return request(function);
+                                   theApp.GetModel()) == 0)
+            result = request(function);
+        if (why) *why = function.LastFailure();
+        return result;
     });
 }
 
@@ -63,9 +65,9 @@ bool CSetupPage::HandleFamilyHotspot(int id, bool back1016) {
     }
 }
 
-bool CSetupPage::FinishWanRequest(int result, const char* failKey) {
+bool CSetupPage::FinishWanRequest(int result, const char* failKey, const RouterFailure& why) {
     if (const char* key = WanResultKey(result, failKey)) {
-        ShowMessage(key);
+        ShowRouterMessage(key, why);
         return false;
     }
     CloseAndGo(WM_PAGE_SUCCESS);

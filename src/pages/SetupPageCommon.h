@@ -8,6 +8,7 @@
 #include <string>
 
 #include "app/InputRules.h"
+#include "router/Failure.h"
 #include "ui/Page.h"
 #include "ui/Blocking.h"
 
@@ -29,8 +30,9 @@ constexpr Rect kRectModelName{107, 155, 94, 21};   // 1018
 const char* WanResultKey(int result, const char* failKey);
 
 // Connects with theApp's password and model, then runs request; a failed connection
-// counts as result 1. Runs as blocking work (wait cursor, live window).
-int RunRouterRequest(const std::function<int(CFunction&)>& request);
+// counts as result 1. Runs as blocking work (wait cursor, live window). why (optional)
+// gets the client's last failure.
+int RunRouterRequest(const std::function<int(CFunction&)>& request, RouterFailure* why = nullptr);
 
 // Page base of the connection-type and WAN pages.
 class CSetupPage : public CPage {
@@ -57,7 +59,7 @@ protected:
     bool HandleFamilyHotspot(int id, bool back1016);
     // Shows the key of a WAN result or, for 0, closes and opens the result page. True
     // when the page has closed.
-    bool FinishWanRequest(int result, const char* failKey);
+    bool FinishWanRequest(int result, const char* failKey, const RouterFailure& why = {});
     std::string Text(int id) const;
 };
 

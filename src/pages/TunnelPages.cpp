@@ -106,7 +106,7 @@ void CTunnelAddressPage::OnClone() {
         if (ok) function.ReadPcMacAddress();
         return ok;
     });
-    if (!connected) ShowMessage("failed_setting");
+    if (!connected) ShowRouterMessage("failed_setting", function.LastFailure());
     m_window->SetText(1031, function.m_strPcMac);
 }
 
@@ -230,7 +230,8 @@ void CTunnelAccountPage::Apply(std::string strUser, std::string strPassword, std
         CloseAndGo(WM_PAGE_SETLANGUAGE);
         return;
     }
-    ShowMessage(result == -1 || result == 1 ? "failed_setting" : m_spec.failureKey);
+    ShowRouterMessage(result == -1 || result == 1 ? "failed_setting" : m_spec.failureKey,
+                      function.LastFailure());
 }
 
 }  // namespace zavro

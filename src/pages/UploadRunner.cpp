@@ -10,11 +10,20 @@
 
 namespace zavro {
 
-int RunUpload(const UploadJob& job, std::istream& file) {
+namespace {
+// A socket that could not connect: its own reason, in the client's terms.
+int NotConnected(const CClientSocket& socket, RouterFailure* why) {
+    if (why) *why = {FailCauseOf(socket.LastError()), 0};
+    return 0;
+}
+}  // namespace
+
+int RunUpload(const UploadJob& job, std::istream& file, RouterFailure* why) {
     auto socket1 = std::make_unique<CClientSocket>();
-    if (!ConnectClientSocket(job.address, 80, socket1.get())) return 0;
+    if (!ConnectClientSocket(job.address, 80, socket1.get())) return NotConnected(*socket1, why);
     auto socket2 = std::make_unique<CClientSocket>();
-    if (!ConnectClientSocket(job.address, 80, socket2.get())) return 0;
+    if (!ConnectClientSocket(job.address, 80, socket2.get())) return NotConnected(*socket2, why);
+    RouterFailure failure;
 
     std::atomic<int> result{0};
     ManualResetEvent done;
@@ -28,6 +37,7 @@ int RunUpload(const UploadJob& job, std::istream& file) {
             // The router needs a moment before it restarts on its own; a cancel ends it.
             if (!Ports().clock->Wait(cancel, kUploadSettleMs)) result = 1;
         }
+        failure = function.LastFailure();
         done.Set();
     });
     if (!Ports().clock->Wait(done, kUploadLimitMs)) {
@@ -36,9 +46,11 @@ int RunUpload(const UploadJob& job, std::istream& file) {
         socket1->Cancel();
         socket2->Cancel();
         worker.join();
+        if (why) *why = {FailCause::NoAnswer, 0};
         return 0;
     }
     worker.join();
+    if (why) *why = failure;
     return result;
 }
 

@@ -34,15 +34,17 @@ void CZavroCableModem::OnCommand(int id) {
 
 void CZavroCableModem::OnClone() {
     std::string mac;
+    RouterFailure why;
     const bool connected = RunBlocking([&] {
         CFunction function;
         const bool ok = function.ConnectRouter(kRouterAddress, kAdminAccount,
                                                theApp.m_strPassword, theApp.GetModel()) == 0;
         if (ok) function.ReadPcMacAddress();
         mac = function.m_strPcMac;
+        why = function.LastFailure();
         return ok;
     });
-    if (!connected) ShowMessage("failed_setting");
+    if (!connected) ShowRouterMessage("failed_setting", why);
     // Emptied too when the router did not answer.
     m_window->SetText(1031, mac);
 }
@@ -64,11 +66,14 @@ void CZavroCableModem::OnNext() {
 }
 
 void CZavroCableModem::Apply(std::string hostName, std::string mac) {
-    const int result = RunRouterRequest([&](CFunction& f) {
-        f.ReadPcMacAddress();
-        return f.SetDhcpClient(hostName, f.m_strPcMac, mac);
-    });
-    FinishWanRequest(result, "CableModem_set_failed");
+    RouterFailure why;
+    const int result = RunRouterRequest(
+        [&](CFunction& f) {
+            f.ReadPcMacAddress();
+            return f.SetDhcpClient(hostName, f.m_strPcMac, mac);
+        },
+        &why);
+    FinishWanRequest(result, "CableModem_set_failed", why);
 }
 
 }  // namespace zavro

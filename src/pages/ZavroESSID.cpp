@@ -36,23 +36,27 @@ int CZavroESSID::SendSsid(bool reboot) {
         ShowMessage("Input_The_Info");
         return -1;
     }
+    RouterFailure why;
     const int r = RunBlocking([&] {
         CFunction function;
         if (function.ConnectRouter("192.168.2.1", "admin", theApp.m_strPassword,
-                                   theApp.GetModel()) != 0)
+                                   theApp.GetModel()) != 0) {
+            why = function.LastFailure();
             return -1;
+        }
         theApp.m_strSSID = text;
         function.EscapeSpecialChars(text);
         const int sent = function.SetSsid(function.m_strEscaped);
         if (sent == 0 && reboot) function.RebootRouter();
+        why = function.LastFailure();
         return sent;
     });
     if (r == -1) {
-        ShowMessage("failed_setting");
+        ShowRouterMessage("failed_setting", why);
     } else if (r == 1) {
-        ShowMessage("failed_setting");
+        ShowRouterMessage("failed_setting", why);
     } else if (r != 0) {
-        ShowMessage("ESSID_Set_Failed");
+        ShowRouterMessage("ESSID_Set_Failed", why);
     }
     return r;
 }

@@ -86,9 +86,10 @@ bool CZavroFixIP::CheckInput(const std::string& ip, const std::string& mask,
 }
 
 void CZavroFixIP::Apply(std::string ip, std::string mask, std::string dns, std::string gateway) {
+    RouterFailure why;
     const int result =
-        RunRouterRequest([&](CFunction& f) { return f.SetFixedIp(ip, mask, dns, gateway); });
-    FinishWanRequest(result, "FixedIP_set_failed");
+        RunRouterRequest([&](CFunction& f) { return f.SetFixedIp(ip, mask, dns, gateway); }, &why);
+    FinishWanRequest(result, "FixedIP_set_failed", why);
 }
 
 }  // namespace zavro

@@ -64,11 +64,14 @@ bool CZavroPPPoE::CheckInput(const std::string& user, const std::string& passwor
 
 void CZavroPPPoE::Apply(std::string user, std::string password, std::string serviceName,
                         std::string mtu, int connectMode, std::string idleTime) {
-    const int result = RunRouterRequest([&](CFunction& f) {
-        f.ReadPcMacAddress();
-        return f.SetPppoe(user, password, serviceName, mtu, connectMode, idleTime);
-    });
-    FinishWanRequest(result, "PPPoE_Set_Failed");
+    RouterFailure why;
+    const int result = RunRouterRequest(
+        [&](CFunction& f) {
+            f.ReadPcMacAddress();
+            return f.SetPppoe(user, password, serviceName, mtu, connectMode, idleTime);
+        },
+        &why);
+    FinishWanRequest(result, "PPPoE_Set_Failed", why);
 }
 
 }  // namespace zavro

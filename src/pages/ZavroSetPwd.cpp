@@ -43,9 +43,12 @@ void CZavroSetPwd::OnNotify(int id, Notify code) {
 }
 
 bool CZavroSetPwd::CheckPassword(const std::string& password) {
+    RouterFailure why;
     const int result = RunBlocking([&] {
         CFunction function;
-        return function.TestLogin(kRouterAddress, kAdminAccount, password);
+        const int r = function.TestLogin(kRouterAddress, kAdminAccount, password);
+        why = function.LastFailure();
+        return r;
     });
     if (result == 0) {
         theApp.m_strPassword = password;
@@ -53,7 +56,11 @@ bool CZavroSetPwd::CheckPassword(const std::string& password) {
         return true;
     }
     m_window->SetFocus(1020);
-    ShowMessage(result == 3 ? "Current_Pwd_Error" : "failed_setting");
+    // The password's own message says what a refused login means.
+    if (result == 3)
+        ShowMessage("Current_Pwd_Error");
+    else
+        ShowRouterMessage("failed_setting", why);
     return false;
 }
 
@@ -70,15 +77,18 @@ bool CZavroSetPwd::CheckBeforeChange(std::string& newPassword) {
 
 CZavroSetPwd::Change CZavroSetPwd::ChangePassword(const std::string& newPassword) {
     theApp.m_strNewPassword = newPassword;
+    RouterFailure why;
     const int result = RunBlocking([&] {
         CFunction function;
-        const int r = function.ConnectRouter(kRouterAddress, kAdminAccount, theApp.m_strPassword,
-                                             theApp.GetModel());
-        return r == 0 ? function.SetAdminPassword(theApp.m_strPassword, newPassword) : r;
+        int r = function.ConnectRouter(kRouterAddress, kAdminAccount, theApp.m_strPassword,
+                                       theApp.GetModel());
+        if (r == 0) r = function.SetAdminPassword(theApp.m_strPassword, newPassword);
+        why = function.LastFailure();
+        return r;
     });
     if (result != 0) {
         // theApp keeps the verified password; m_strNewPassword already holds the new one.
-        ShowMessage("failed_setting");
+        ShowRouterMessage("failed_setting", why);
         return Change::Failed;
     }
     theApp.m_strPassword = newPassword;

@@ -41,11 +41,13 @@ void CZavroSetWPA::Apply() {
         ShowMessage("Input_The_Info");
         return;
     }
+    RouterFailure why;
     const int r = RunBlocking([&] {
         CFunction function;
         int sent;
         if (function.ConnectRouter("192.168.2.1", "admin", theApp.m_strPassword,
                                    theApp.GetModel()) != 0) {
+            why = function.LastFailure();
             return -1;
         } else if (useKey) {
             function.EscapeSpecialChars(key);
@@ -57,14 +59,15 @@ void CZavroSetWPA::Apply() {
             theApp.m_strWPAKey = useKey ? key : "Disable";
             function.RebootRouter();
         }
+        why = function.LastFailure();
         return sent;
     });
     if (r == -1 || r == 1) {
-        ShowMessage("failed_setting");
+        ShowRouterMessage("failed_setting", why);
         return;
     }
     if (r != 0) {
-        ShowMessage("WPA_Set_Failed");
+        ShowRouterMessage("WPA_Set_Failed", why);
         return;
     }
     theApp.m_pszRebootKey = kRebootKeyWpa;
@@ -109,15 +112,18 @@ void CZvWPAconfigure::OnInitDialog() {
 
 void CZvWPAconfigure::OnShowWindow() {
     if (theApp.m_strSSID.empty()) {
-        const std::optional<std::string> ssid = RunBlocking([] {
+        RouterFailure why;
+        const std::optional<std::string> ssid = RunBlocking([&] {
             CFunction function;
-            return function.ReadSsid(theApp.m_strPassword);
+            auto read = function.ReadSsid(theApp.m_strPassword);
+            why = function.LastFailure();
+            return read;
         });
         if (ssid) {
             theApp.m_strSSID = *ssid;
         } else {
             // The router did not answer: say so instead of showing an empty name.
-            ShowMessage("failed_setting");
+            ShowRouterMessage("failed_setting", why);
         }
     }
     // Our labels show text literally, so the ampersands need no doubling here.

@@ -3,6 +3,7 @@
 #include "app/Texts.h"
 #include "app/Workers.h"
 #include "platform/Platform.h"
+#include "router/Diagnosis.h"
 #include "router/Function.h"
 #include "ui/Blocking.h"
 
@@ -81,7 +82,7 @@ void CZavroSuccess::StartWaitingWorker(bool afterLanguage) {
             {
                 CFunction function;
                 if (function.ConnectRouter("192.168.2.1", "admin", password, model) != 0) {
-                    ShowMessage("failed_setting");
+                    ShowRouterMessage("failed_setting", function.LastFailure());
                     return;
                 }
                 if (!languageKey) function.RebootRouter();
@@ -91,7 +92,7 @@ void CZavroSuccess::StartWaitingWorker(bool afterLanguage) {
             if (!WorkerSleep(shutdown, 45000)) return;
             CFunction function;
             if (function.ConnectRouter("192.168.2.1", "admin", password, model) != 0) {
-                ShowMessage("failed_setting");
+                ShowRouterMessage("failed_setting", function.LastFailure());
                 return;
             }
         }
@@ -102,15 +103,17 @@ void CZavroSuccess::StartWaitingWorker(bool afterLanguage) {
 void CZavroSuccess::OnTimerEvent(int timerId) {
     if (timerId != 11) return;
     m_window->KillTimer(11);
-    const int r = RunBlocking([] {
+    RouterFailure why;
+    const int r = RunBlocking([&] {
         CFunction function;
         const int connected = function.ConnectRouter("192.168.2.1", "admin",
                                                      theApp.m_strPassword, theApp.GetModel());
         if (connected == 0) function.SetRouterLanguage(theApp.GetLanguage());
+        why = function.LastFailure();
         return connected;
     });
     if (r != 0) {
-        ShowMessage("failed_setting");
+        ShowRouterMessage("failed_setting", why);
         return;
     }
     StartWaitingWorker(true);
@@ -185,6 +188,32 @@ void CZavroFailed::OnInitDialog() {
     SetHandRange(1008, 1016);
     if (theApp.GetModel() == 2)
         for (int id : {1015, 1014}) ShowControl(id, false);
+    StartDiagnosis();
+}
+
+void CZavroFailed::StartDiagnosis() {
+    bool anyText = false;
+    for (InternetStep step : {InternetStep::RouterDown, InternetStep::RouterLogin,
+                              InternetStep::Dns, InternetStep::NoRoute, InternetStep::Site})
+        anyText = anyText || !MessageText(InternetStepKey(step)).empty();
+    // A medium made before these texts: the page stays as it always was.
+    if (!anyText) return;
+    const std::shared_ptr<IPoster> poster = m_window->Poster();
+    const std::string password = theApp.m_strPassword;
+    StartWorker([poster, password](ManualResetEvent&) {
+        const InternetStep step = DiagnoseInternet(password, kDiagnosisStepMs);
+        poster->Post(WM_FAILED_DIAGNOSIS + static_cast<unsigned>(step));
+    });
+}
+
+void CZavroFailed::OnMessage(unsigned message) {
+    if (message < WM_FAILED_DIAGNOSIS || message > WM_FAILED_DIAGNOSIS + 5) return;
+    const char* key = InternetStepKey(static_cast<InternetStep>(message - WM_FAILED_DIAGNOSIS));
+    if (!key) return;
+    const std::string text = MessageText(key);
+    if (text.empty()) return;
+    AddControl(kDiagnosis, ControlKind::StaticText, kRectDiagnosis);
+    m_window->SetText(kDiagnosis, text);
 }
 
 void CZavroFailed::OnCommand(int id) {

@@ -37,9 +37,21 @@ class CZavroFailed : public CPage {
 public:
     explicit CZavroFailed(CZavroDlg* parent);
 
+    // Where the diagnosis text goes; the demo pictures leave it plain.
+    static constexpr Rect kRectDiagnosis{107, 330, 586, 100};
+    static constexpr int kDiagnosis = 1062;
+    // Each of the diagnosis' two exchanges gets this long to connect and to answer, so
+    // the finding is there within 10 seconds.
+    static constexpr std::uint32_t kDiagnosisStepMs = 2400;
+
 protected:
     void OnInitDialog() override;
     void OnCommand(int id) override;
+    void OnMessage(unsigned message) override;
+
+private:
+    // Off the UI thread; only when the medium has a text for at least one finding.
+    void StartDiagnosis();
 };
 
 }  // namespace zavro

@@ -83,7 +83,8 @@ void CZavroTelstra::Apply(std::string strUser, std::string strPassword, std::str
         CloseAndGo(WM_PAGE_SUCCESS);
         return;
     }
-    ShowMessage(result == -1 || result == 1 ? "failed_setting" : "Telstra_Set_Failed");
+    ShowRouterMessage(result == -1 || result == 1 ? "failed_setting" : "Telstra_Set_Failed",
+                      function.LastFailure());
 }
 
 }  // namespace zavro

@@ -24,12 +24,12 @@ bool AcceptImage(const std::string& path, std::ifstream& file) {
     return model == theApp.GetModel();
 }
 
-int Upload(const std::string& path, std::ifstream& file) {
+int Upload(const std::string& path, std::ifstream& file, RouterFailure& why) {
     UploadJob job;
     job.path = path;
     job.password = theApp.m_strPassword;
     job.model = theApp.GetModel();
-    return RunUpload(job, file);
+    return RunUpload(job, file, &why);
 }
 }  // namespace
 
@@ -66,8 +66,9 @@ void CZavroUpdateFirM::Upload() {
         ShowMessage("Firm_Format_Worng");
         return;
     }
+    RouterFailure why;
     DisablePage();
-    const int r = RunBlocking([&] { return zavro::Upload(path, file); });
+    const int r = RunBlocking([&] { return zavro::Upload(path, file, why); });
     EnablePage();
     file.close();
     if (r == 1) {
@@ -75,7 +76,7 @@ void CZavroUpdateFirM::Upload() {
         CZavroWait wait;
         wait.DoModal();
     } else {
-        ShowMessage("Firm_Update_Failed");
+        ShowRouterMessage("Firm_Update_Failed", why);
     }
 }
 
@@ -129,14 +130,15 @@ void CZavroSetLanguage::Update() {
         EnablePage();  // the page stays usable after a refused image
         return;
     }
-    const int r = RunBlocking([&] { return zavro::Upload(path, file); });
+    RouterFailure why;
+    const int r = RunBlocking([&] { return zavro::Upload(path, file, why); });
     file.close();
     if (r == 1) {
         theApp.m_pszRebootKey = kRebootKeyLanguage;
         // The result page opens over this page, which stays as it is.
         SendMessage(theApp.m_hHubWnd, WM_PAGE_SUCCESS);
     } else {
-        ShowMessage("Firm_Update_Failed");
+        ShowRouterMessage("Firm_Update_Failed", why);
     }
     EnablePage();
 }

@@ -94,16 +94,18 @@ void CZavroWait::OnTimer(int timerId) {
     }
     if (timerId == 11) {
         m_window->KillTimer(11);
-        const int r = RunBlocking([] {
+        RouterFailure why;
+        const int r = RunBlocking([&] {
             CFunction function;
             const int connected = function.ConnectRouter("192.168.2.1", "admin",
                                                          theApp.m_strPassword, theApp.GetModel());
             if (connected == 0) function.SetRouterLanguage(theApp.GetLanguage());
+            why = function.LastFailure();
             return connected;
         });
         if (r != 0) {
             m_window->KillTimer(kProgressTimer);  // nothing more is coming
-            ShowMessage("failed_setting");
+            ShowRouterMessage("failed_setting", why);
             return;
         }
         m_window->SetTimer(22, 45000);

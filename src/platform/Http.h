@@ -8,12 +8,15 @@
 #include <memory>
 #include <string>
 
+#include "platform/NetError.h"
+
 namespace zavro {
 
 struct HttpResult {
     bool ok = false;   // false: the request could not be made or no answer came
     int status = 0;    // numeric status of the answer when ok
     std::string body;  // at most the readMax bytes asked for
+    NetError error = NetError::None;  // why, when not ok
 };
 
 class IHttpConnection {
@@ -37,7 +40,8 @@ public:
                                                      const std::string& user,
                                                      const std::string& password) = 0;
     // Opens a whole URL (the Internet check); true when an answer with status < 400 came.
-    virtual bool OpenUrl(const std::string& url) = 0;
+    // why (optional) gets the transport failure, or None when an answer came.
+    virtual bool OpenUrl(const std::string& url, NetError* why = nullptr) = 0;
 };
 
 class IHttpClient {

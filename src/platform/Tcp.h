@@ -6,6 +6,8 @@
 #include <memory>
 #include <string>
 
+#include "platform/NetError.h"
+
 namespace zavro {
 
 class ITcpSocket {
@@ -19,6 +21,8 @@ public:
     // Safe from any thread: a blocked Send or Receive returns -1 at once.
     virtual void Cancel() = 0;
     virtual void Close() = 0;
+    // Why the last failed Connect, Send or Receive failed (Closed for a peer that closed).
+    virtual NetError LastError() const { return NetError::None; }
 };
 
 class ITcpFactory {

@@ -101,6 +101,11 @@ void CClientSocket::Close() {
     if (m_socket) m_socket->Close();
 }
 
+NetError CClientSocket::LastError() const {
+    // A socket that could not even be created has no route to anything.
+    return m_socket ? m_socket->LastError() : NetError::Unreachable;
+}
+
 int ConnectClientSocket(const std::string&, int, CClientSocket* socket) {
     if (!socket || !socket->Create()) return 0;
     const Platform& ports = Ports();

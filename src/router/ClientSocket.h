@@ -42,6 +42,8 @@ public:
     // Safe from any thread: a blocked send or receive returns at once with an error.
     void Cancel();
     void Close();
+    // Why the last connect, send or receive failed (Closed after the peer closed).
+    NetError LastError() const;
 
     // Received text: at most 8191 bytes, always zero-terminated.
     const char* Text() const { return m_szBuffer; }

@@ -14,6 +14,7 @@ enum class FailCause {
     HttpStatus,      // the router answered with an error status (see httpStatus)
     Login,           // the router refused the password (401)
     Garbled,         // an answer that cannot be understood
+    Unresolved,      // the host name did not resolve
 };
 
 struct RouterFailure {
@@ -22,7 +23,8 @@ struct RouterFailure {
 };
 
 // Stable short name for logs and machine-readable output: "unreachable", "refused",
-// "connect_timeout", "no_answer", "closed", "http", "login", "garbled"; "" for None.
+// "connect_timeout", "no_answer", "closed", "http", "login", "garbled", "unresolved";
+// "" for None.
 inline const char* FailCauseName(FailCause cause) {
     switch (cause) {
         case FailCause::None: return "";
@@ -34,6 +36,7 @@ inline const char* FailCauseName(FailCause cause) {
         case FailCause::HttpStatus: return "http";
         case FailCause::Login: return "login";
         case FailCause::Garbled: return "garbled";
+        case FailCause::Unresolved: return "unresolved";
     }
     return "";
 }

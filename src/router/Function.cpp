@@ -90,11 +90,48 @@ std::unique_ptr<IHttpConnection> CFunction::Open(const std::string& strAccount,
     return m_internet->Connect(ports.routerHost, ports.routerPort, strAccount, strPassword);
 }
 
+FailCause FailCauseOf(NetError error) {
+    switch (error) {
+        case NetError::Unresolved: return FailCause::Unresolved;
+        case NetError::Refused: return FailCause::Refused;
+        case NetError::ConnectTimeout: return FailCause::ConnectTimeout;
+        case NetError::NoAnswer: return FailCause::NoAnswer;
+        case NetError::Closed: return FailCause::Closed;
+        case NetError::Garbled: return FailCause::Garbled;
+        // No connection at all (or an adapter that cannot say why).
+        case NetError::None:
+        case NetError::Unreachable: break;
+    }
+    return FailCause::Unreachable;
+}
+
+void CFunction::NoteStatus(int status) {
+    if (status >= 200 && status <= 399)
+        m_lastFailure = {};
+    else if (status == 401)
+        m_lastFailure = {FailCause::Login, status};
+    else if (status >= 100 && status <= 999)
+        m_lastFailure = {FailCause::HttpStatus, status};
+    else
+        m_lastFailure = {FailCause::Garbled, 0};
+}
+
+void CFunction::NoteTransport(NetError error) { m_lastFailure = {FailCauseOf(error), 0}; }
+
+void CFunction::Note(const HttpResult& result) {
+    if (result.ok)
+        NoteStatus(result.status);
+    else
+        NoteTransport(result.error);
+}
+
 HttpResult CFunction::Send(const std::string& verb, const std::string& object,
                            const std::string& header, const std::string& body,
                            std::size_t readMax) {
-    if (!m_pConnection) return {};
-    return m_pConnection->Send(verb, object, header, body, readMax);
+    HttpResult result;
+    if (m_pConnection) result = m_pConnection->Send(verb, object, header, body, readMax);
+    Note(result);
+    return result;
 }
 
 int CFunction::Post(const std::string& object, const std::string& header, const std::string& body) {
@@ -134,6 +171,7 @@ int CFunction::ConnectRouter(const std::string&, const std::string& strAccount,
     }
     if (r.status == 401) return 3;
     if (r.status == 404) return 2;
+    m_lastFailure = {};  // any other answer counts as the router answering
     return 0;
 }
 
@@ -147,6 +185,7 @@ int CFunction::TestLogin(const std::string&, const std::string& strAccount,
         m_pConnection = Open(strAccount, kWrongPassword);
         if (!Send("GET", "index.asp").ok) return 1;
     }
+    Note(first);
     return JudgeResponse(first.status);
 }
 
@@ -177,10 +216,17 @@ int CFunction::CheckInternet() {
     if (!m_internet) return 0;
     const Platform& ports = Ports();
     for (int attempt = 0; attempt < 3; ++attempt) {
-        if (m_internet->OpenUrl(ports.homeUrl)) {
+        NetError why = NetError::None;
+        if (m_internet->OpenUrl(ports.homeUrl, &why)) {
+            m_lastFailure = {};
             if (ports.shell) ports.shell->Execute("open", ports.homeUrl, "", "", ShowMode::Normal);
             return 1;
         }
+        // An answer with an error status: the port does not say which.
+        if (why == NetError::None)
+            m_lastFailure = {FailCause::HttpStatus, 0};
+        else
+            NoteTransport(why);
     }
     return 0;
 }
@@ -638,20 +684,27 @@ std::string BuildUpload(const std::string& head, const std::string& bodyHead, st
 // An answer arrived and is not a refusal: a router that answers the upload with an error
 // status (wrong password, malformed message), or with no HTTP status line at all, has not
 // taken the image.
-bool Answered(CClientSocket& socket) {
-    if (socket.ReceiveChunk(0) != 1) return false;
+}  // namespace
+
+bool CFunction::Answered(CClientSocket& socket) {
+    if (socket.ReceiveChunk(0) != 1) {
+        NoteTransport(socket.LastError());
+        return false;
+    }
     const int status = router::AnswerStatus(socket.Text());
+    NoteStatus(status);
     return status >= 100 && status < 400;
 }
 
-bool SendAll(CClientSocket& socket, const std::string& buffer) {
+bool CFunction::SendAll(CClientSocket& socket, const std::string& buffer) {
     const long sent = socket.Send(buffer.data(), buffer.size());
-    return sent > 0 && static_cast<std::size_t>(sent) == buffer.size();
+    if (sent > 0 && static_cast<std::size_t>(sent) == buffer.size()) return true;
+    NoteTransport(socket.LastError());
+    return false;
 }
 
-}  // namespace
-
 int CFunction::UploadFirmware(const std::string& strFileName, std::istream& file, int nModel) {
+    m_lastFailure = {};
     m_strAuth = router::Base64Encode("admin:" + m_strAuthPassword);
     switch (nModel) {
         case 1:
@@ -708,7 +761,10 @@ int CFunction::UploadQuery(const std::string& strFileName, std::istream& file) {
     if (!Answered(*m_pSocket)) return 0;
 
     const std::string text = m_pSocket->FindValue("Moved Permanently", 110, 3000);
-    if (text.empty()) return 0;
+    if (text.empty()) {
+        m_lastFailure = {FailCause::Garbled, 0};
+        return 0;
+    }
     const router::UploadRedirect redirect = router::ParseRedirect(text);
     const std::string body = redirect.Body();
     const std::string second =

@@ -16,6 +16,9 @@
 
 namespace zavro {
 
+// A transport failure in the router client's terms (no error at all: no route).
+FailCause FailCauseOf(NetError error);
+
 class CFunction {
 public:
     static constexpr std::uint32_t kConnectTimeoutMs = 300000;
@@ -98,6 +101,10 @@ public:
 
 private:
     RouterFailure m_lastFailure;
+    // Notes the outcome of one exchange: a transport failure, an error status, or None.
+    void NoteStatus(int status);
+    void NoteTransport(NetError error);
+    void Note(const HttpResult& result);
     std::unique_ptr<IHttpConnection> Open(const std::string& strAccount,
                                           const std::string& strPassword);
     HttpResult Send(const std::string& verb, const std::string& object,
@@ -106,6 +113,9 @@ private:
     int Post(const std::string& object, const std::string& header, const std::string& body);
     int Get(const std::string& object);
     int JudgePassword(const HttpResult& result);
+    // The upload's exchanges on a raw socket, noting why they failed.
+    bool Answered(CClientSocket& socket);
+    bool SendAll(CClientSocket& socket, const std::string& buffer);
     int UploadOnePart(const std::string& strFileName, std::istream& file);
     int UploadQuery(const std::string& strFileName, std::istream& file);
 };

@@ -66,7 +66,7 @@ private:
                                                  const std::string& pass) override {
             return std::make_unique<Connection>(router, user, pass);
         }
-        bool OpenUrl(const std::string&) override { return false; }
+        bool OpenUrl(const std::string&, NetError*) override { return false; }
         SetupRouter& router;
     };
 

@@ -104,7 +104,7 @@ private:
             b.password = password;
             return std::make_unique<Connection>(router, b);
         }
-        bool OpenUrl(const std::string&) override { return false; }
+        bool OpenUrl(const std::string&, NetError*) override { return false; }
     };
 };
 

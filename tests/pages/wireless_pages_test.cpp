@@ -62,7 +62,7 @@ private:
             if (!c) return nullptr;
             return std::make_unique<Connection>(m_owner, std::move(c));
         }
-        bool OpenUrl(const std::string& url) override { return m_inner->OpenUrl(url); }
+        bool OpenUrl(const std::string& url, NetError* why) override { return m_inner->OpenUrl(url, why); }
 
     private:
         HookedHttp& m_owner;

@@ -22,7 +22,7 @@ std::string TableProfile::ReadA(const std::string& path, const std::string& sect
                                 std::size_t maxBytes) {
     lookups.push_back({path, section, key, false});
     const auto it = values.find(path + "|" + section + "|" + key);
-    std::string v = it != values.end() ? it->second : echoKeys ? key : def;
+    std::string v = it != values.end() ? it->second : Echoes(key) ? key : def;
     if (maxBytes > 0 && v.size() > maxBytes - 1) v.resize(maxBytes - 1);
     return v;
 }
@@ -38,7 +38,7 @@ std::u16string TableProfile::ReadW(const std::u16string& path, const std::u16str
                                    std::size_t maxChars) {
     lookups.push_back({Narrow(path), Narrow(section), Narrow(key), true});
     const auto it = values.find(Narrow(path) + "|" + Narrow(section) + "|" + Narrow(key));
-    if (it == values.end()) return echoKeys ? key : def;
+    if (it == values.end()) return Echoes(Narrow(key)) ? key : def;
     // Values are UTF-8 in the table; decode the BMP part, which is all tests need.
     std::u16string out;
     const std::string& v = it->second;

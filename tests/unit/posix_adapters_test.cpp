@@ -5,6 +5,9 @@
 #include <filesystem>
 #include <fstream>
 
+#include <cerrno>
+
+#include "platform/posix/CurlHttp.h"
 #include "platform/posix/PosixAdapters.h"
 
 namespace zavro {
@@ -12,6 +15,19 @@ namespace {
 
 namespace fs = std::filesystem;
 using Bytes = std::vector<std::uint8_t>;
+
+// Causes no loopback peer can produce (no route, a connect that times out) come from these.
+TEST(PosixAdapters, SocketErrorsNameTheirCause) {
+    const std::pair<int, NetError> table[] = {
+        {ECONNREFUSED, NetError::Refused},    {ENETUNREACH, NetError::Unreachable},
+        {EHOSTUNREACH, NetError::Unreachable}, {ETIMEDOUT, NetError::ConnectTimeout},
+        {ECONNRESET, NetError::Closed},       {EPIPE, NetError::Closed},
+    };
+    for (const auto& [error, cause] : table) {
+        EXPECT_EQ(posix::NetErrorFromErrno(error, NetError::Garbled), cause) << error;
+    }
+    EXPECT_EQ(posix::NetErrorFromErrno(EINVAL, NetError::Garbled), NetError::Garbled);
+}
 
 TEST(PosixAdapters, ParsesHardwareAddressText) {
     struct Case {

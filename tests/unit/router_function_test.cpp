@@ -35,7 +35,7 @@ public:
                                                      const std::string& d) override {
                 return h.Connect(a, b, c, d);
             }
-            bool OpenUrl(const std::string& url) override { return h.OpenUrl(url); }
+            bool OpenUrl(const std::string& url, NetError*) override { return h.OpenUrl(url); }
             ScriptedHttp& h;
         };
         return std::make_unique<Borrowed>(*this);
@@ -44,7 +44,7 @@ public:
                                              const std::string&) override {
         return nullptr;
     }
-    bool OpenUrl(const std::string& url) override {
+    bool OpenUrl(const std::string& url, NetError* = nullptr) override {
         const bool ok = opened.size() < answers.size() && answers[opened.size()];
         opened.push_back(url);
         return ok;

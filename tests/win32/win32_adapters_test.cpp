@@ -19,6 +19,10 @@
 #include "platform/posix/ProfileReader.h"
 #include "platform/win32/Win32Net.h"
 #include "platform/win32/Win32System.h"
+// The UI port has a CreateWindow of its own.
+#undef CreateWindow
+#include "platform/Platform.h"
+#include "router/Function.h"
 
 namespace zavro::win32 {
 namespace {
@@ -185,6 +189,13 @@ struct Listener {
     std::uint16_t port = 0;
 };
 
+// A loopback port that nothing listens on any more.
+std::uint16_t ClosedPort() {
+    WinsockFactory tcp;  // keeps Winsock up while the listener lives
+    Listener gone;
+    return gone.port;
+}
+
 TEST(WinsockTest, UploadReplyAndCancel) {
     WinsockFactory tcp;
     ASSERT_TRUE(tcp.Started());
@@ -222,12 +233,9 @@ TEST(WinsockTest, UploadReplyAndCancel) {
 
 TEST(WinsockTest, RefusedAndGuarded) {
     WinsockFactory tcp;
-    std::uint16_t closedPort;
-    {
-        Listener gone;
-        closedPort = gone.port;
-    }
-    EXPECT_FALSE(tcp.Create()->Connect("127.0.0.1", closedPort));
+    auto refused = tcp.Create();
+    EXPECT_FALSE(refused->Connect("127.0.0.1", ClosedPort()));
+    EXPECT_EQ(refused->LastError(), NetError::Refused);
 }
 
 TEST(WinInetTest, RequestTargets) {
@@ -265,27 +273,102 @@ TEST(WinInetTest, AnswersTheSimulatorsChallenge) {
     EXPECT_EQ(good->Send("GET", "no_such_page.asp", "", "", 0).status, 404);
 }
 
+// Failures come back inside the port, with their cause.
 TEST(WinInetTest, FailuresStayInsideThePort) {
-    std::uint16_t closedPort;
-    {
-        WinsockFactory tcp;
-        Listener gone;
-        closedPort = gone.port;
-    }
+    const std::uint16_t closedPort = ClosedPort();
     WinInetClient client;
     auto session = client.Open("Zavro", 2000);
     ASSERT_TRUE(session);
     auto conn = session->Connect("127.0.0.1", closedPort, "admin", "5820");
-    if (conn) {
-        EXPECT_FALSE(conn->Send("GET", "index.asp", "", "", 16).ok);
-    }
-    EXPECT_FALSE(session->OpenUrl("http://127.0.0.1:" + std::to_string(closedPort) + "/"));
+    ASSERT_TRUE(conn);  // WinINet connects only with the first request
+    const HttpResult refused = conn->Send("GET", "index.asp", "", "", 16);
+    EXPECT_FALSE(refused.ok);
+    EXPECT_EQ(refused.error, NetError::Refused);
+    NetError why = NetError::None;
+    EXPECT_FALSE(session->OpenUrl("http://127.0.0.1:" + std::to_string(closedPort) + "/", &why));
+    EXPECT_EQ(why, NetError::Refused);
     EXPECT_FALSE(session->OpenUrl("not a url"));
     const std::uint16_t port = SimPort();
     if (port) {
         // Without an account the page answers 401: no open response.
         EXPECT_FALSE(session->OpenUrl("http://127.0.0.1:" + std::to_string(port) + "/index.asp"));
     }
+}
+
+// Why a step failed, as each adapter reports it: refused, no answer, the peer closing;
+// and a refused login as the router client records it.
+TEST(WinsockTest, ClosedAndCancelledNameTheirCause) {
+    WinsockFactory tcp;
+    Listener server;
+    std::thread peer([&] {
+        const SOCKET c = accept(server.s, nullptr, nullptr);
+        closesocket(c);  // closes without a word
+        const SOCKET d = accept(server.s, nullptr, nullptr);
+        char buf[16];
+        recv(d, buf, sizeof buf, 0);  // silent until the client goes
+        closesocket(d);
+    });
+    char reply[8];
+    auto closed = tcp.Create();
+    ASSERT_TRUE(closed->Connect("127.0.0.1", server.port));
+    EXPECT_EQ(closed->Receive(reply, sizeof reply), 0);
+    EXPECT_EQ(closed->LastError(), NetError::Closed);
+    auto silent = tcp.Create();
+    ASSERT_TRUE(silent->Connect("127.0.0.1", server.port));
+    EXPECT_EQ(silent->LastError(), NetError::None);
+    std::thread waiter([&] { silent->Receive(reply, sizeof reply); });
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));  // let it block; not timed
+    silent->Cancel();
+    waiter.join();
+    EXPECT_EQ(silent->LastError(), NetError::NoAnswer);
+    peer.join();
+}
+
+TEST(WinInetTest, ASilentPeerIsNoAnswer) {
+    WinInetClient client;
+    // Short, so the silent peer costs little.
+    auto session = client.Open("Zavro", 1500);
+    ASSERT_TRUE(session);
+    WinsockFactory tcp;
+    Listener server;
+    std::thread peer([&] {
+        const SOCKET c = accept(server.s, nullptr, nullptr);
+        // Bounded: WinINet might keep the connection after giving up on it.
+        DWORD limit = 5000;
+        setsockopt(c, SOL_SOCKET, SO_RCVTIMEO, reinterpret_cast<const char*>(&limit), sizeof limit);
+        char buf[4096];
+        while (recv(c, buf, sizeof buf, 0) > 0) {
+        }
+        closesocket(c);
+    });
+    auto silent = session->Connect("127.0.0.1", server.port, "admin", "5820");
+    ASSERT_TRUE(silent);
+    const HttpResult noAnswer = silent->Send("GET", "index.asp", "", "", 16);
+    EXPECT_FALSE(noAnswer.ok);
+    EXPECT_EQ(noAnswer.error, NetError::NoAnswer);
+    silent.reset();
+    session.reset();
+    peer.join();
+}
+
+TEST(WinInetTest, RouterClientRecordsARefusedLogin) {
+    const std::uint16_t port = SimPort();
+    if (!port) GTEST_SKIP() << "ZAVRO_SIM_PORT not set (run scripts/wine-test.sh)";
+    WinInetClient client;
+    const Platform saved = Ports();
+    Ports().http = &client;
+    Ports().routerHost = "127.0.0.1";
+    Ports().routerPort = port;
+    {
+        CFunction f;
+        EXPECT_EQ(f.ConnectRouter("192.168.2.1", "admin", "wrong", 8), 3);
+        EXPECT_EQ(f.LastFailure().cause, FailCause::Login);
+        EXPECT_EQ(f.LastFailure().httpStatus, 401);
+        EXPECT_STREQ(FailCauseName(f.LastFailure().cause), "login");
+        EXPECT_EQ(f.ConnectRouter("192.168.2.1", "admin", "5820", 8), 0);
+        EXPECT_EQ(f.LastFailure().cause, FailCause::None);
+    }
+    Ports() = saved;
 }
 
 TEST(Win32ShellTest, HiddenProcessAndMissingFile) {

@@ -168,6 +168,8 @@ struct Simulator::Impl {
     RouterLogic logic;
     Fault fault;
     bool internetUp = true;
+    bool internetResolves = true;
+    int internetStatus = 0;
     std::vector<Request> requests, internetRequests;
     std::size_t recordedTotal = 0;
     Listener router, internet;
@@ -490,6 +492,8 @@ void Simulator::Impl::Serve(Conn& c) {
             if (c.internet) {
                 if (req.method != "GET" && req.method != "HEAD") {
                     reply.status = 405;
+                } else if (internetStatus != 0) {
+                    reply.status = internetStatus;
                 } else if (path == "/" || path == "/index.html") {
                     reply.headers.emplace_back("Content-Type", "text/html");
                     if (req.method == "GET") {
@@ -791,6 +795,44 @@ void Simulator::SetInternetUp(bool up) {
         }
     }
     m.WriteStateFile();
+}
+
+void Simulator::SetRouterDown(bool down) {
+    Impl& m = *impl_;
+    std::lock_guard lock(m.mu);
+    if (!m.running || m.stopping) return;
+    if (!down && !m.router.listening) {
+        m.Listen(m.router);
+    } else if (down && m.router.listening) {
+        ::shutdown(m.router.fd, SHUT_RD);
+        m.router.listening = false;
+        m.router.downTimed = false;
+        m.ShutdownConns(nullptr, false);
+    }
+    m.Wake();
+}
+
+void Simulator::SetInternetStatus(int status) {
+    std::lock_guard lock(impl_->mu);
+    impl_->internetStatus = status;
+}
+
+void Simulator::SetInternetResolves(bool resolves) {
+    std::lock_guard lock(impl_->mu);
+    impl_->internetResolves = resolves;
+}
+
+std::optional<std::string> Simulator::Resolve(const std::string& name) const {
+    std::lock_guard lock(impl_->mu);
+    if (name == kInternetHost)
+        return impl_->internetResolves ? std::optional(impl_->options.host) : std::nullopt;
+    Address numeric;
+    if (LoopbackAddress(name, numeric)) return name;
+    return std::nullopt;
+}
+
+std::string Simulator::InternetUrl() const {
+    return std::string("http://") + kInternetHost + ":" + std::to_string(InternetPort()) + "/";
 }
 
 bool Simulator::WaitForRequests(std::size_t n, unsigned realTimeoutMs) const {

@@ -9,6 +9,7 @@
 #include <limits>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -107,6 +108,19 @@ public:
     void SetModel(int model);
     int Model() const;
     void SetInternetUp(bool up);
+    // The router's own port refuses connections while down (a router switched off).
+    void SetRouterDown(bool down);
+    // 0: the Internet page answers normally; else it answers with this status.
+    void SetInternetStatus(int status);
+
+    // The simulator's name service. Tests hand Resolve to the HTTP adapter so that no
+    // name ever goes to a real resolver: InternetHost() resolves to the loopback address
+    // (unless switched off), numeric addresses to themselves, anything else not at all.
+    static constexpr const char* kInternetHost = "internet.routersim.test";
+    void SetInternetResolves(bool resolves);
+    std::optional<std::string> Resolve(const std::string& name) const;
+    // "http://internet.routersim.test:<internet port>/"
+    std::string InternetUrl() const;
     // Blocks (real time, bounded) until n requests were recorded; false on time-out.
     bool WaitForRequests(std::size_t n, unsigned realTimeoutMs = 5000) const;
     // The state as "GET /sim/status" shows it: JSON text, passwords and keys masked.

@@ -14,9 +14,11 @@ namespace {
 const char kUsage[] =
     "usage: zavro-routersim [--host 127.0.0.1] [--port N] [--internet-port N] [--model 1..8]\n"
     "                       [--reboot-down-ms N] [--fault KIND[:status][:count][@path]]\n"
-    "                       [--internet-down] [--state-file PATH] [--quiet]\n"
+    "                       [--internet-down] [--internet-status N] [--state-file PATH]\n"
+    "                       [--quiet]\n"
     "  KIND: none, no-answer, close, reset, slow, status, oversized, garbage, stall\n"
     "  @path: only requests whose path begins with it (@!path: all others)\n"
+    "  --internet-status N: the Internet page answers with status N\n"
     "  GET /sim/status shows the state (passwords and keys masked).\n";
 
 bool Number(const std::string& text, long min, long max, long& out) {
@@ -33,6 +35,7 @@ int main(int argc, char** argv) {
     routersim::Options options;
     routersim::Fault fault;
     bool quiet = false;
+    int internetStatus = 0;
     for (int i = 1; i < argc; ++i) {
         std::string_view arg = argv[i];
         auto value = [&]() -> std::string {
@@ -70,6 +73,10 @@ int main(int argc, char** argv) {
             if (!routersim::ParseFault(v, fault)) bad(v);
         } else if (arg == "--internet-down") {
             options.internetUp = false;
+        } else if (arg == "--internet-status") {
+            const std::string v = value();
+            if (!Number(v, 100, 999, n)) bad(v);
+            internetStatus = static_cast<int>(n);
         } else if (arg == "--state-file") {
             options.stateFile = value();
         } else if (arg == "--quiet") {
@@ -106,6 +113,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     sim.SetFault(fault);
+    sim.SetInternetStatus(internetStatus);
     std::string host = options.host.find(':') != std::string::npos && options.host.front() != '['
                            ? "[" + options.host + "]"
                            : options.host;

@@ -6,6 +6,8 @@
 #include <strings.h>
 #include <sys/socket.h>
 
+#include <cerrno>
+
 #include <mutex>
 #include <string_view>
 #include <vector>
@@ -72,6 +74,37 @@ size_t WriteToSink(char* data, size_t size, size_t count, void* user) {
         return 0;
     }
     return n;
+}
+
+// Why curl gave up. A time-out before the request went out is the connect's; after it,
+// the answer's. A refusal or an unreachable network shows in the socket's errno.
+NetError ErrorOf(CURL* h, CURLcode rc) {
+    switch (rc) {
+        case CURLE_COULDNT_RESOLVE_HOST:
+            return NetError::Unresolved;
+        case CURLE_COULDNT_CONNECT: {
+            long os = 0;
+            curl_easy_getinfo(h, CURLINFO_OS_ERRNO, &os);
+            return NetErrorFromErrno(static_cast<int>(os), NetError::Refused);
+        }
+        case CURLE_OPERATION_TIMEDOUT: {
+            // Bytes of the request went out (on a new or a reused connection): it stood.
+            long sent = 0;
+            curl_easy_getinfo(h, CURLINFO_REQUEST_SIZE, &sent);
+            return sent > 0 ? NetError::NoAnswer : NetError::ConnectTimeout;
+        }
+        case CURLE_GOT_NOTHING:
+        case CURLE_RECV_ERROR:
+        case CURLE_SEND_ERROR:
+        case CURLE_PARTIAL_FILE:
+            return NetError::Closed;
+        case CURLE_WEIRD_SERVER_REPLY:
+        case CURLE_UNSUPPORTED_PROTOCOL:
+        case CURLE_BAD_CONTENT_ENCODING:
+            return NetError::Garbled;
+        default:
+            return NetError::Closed;
+    }
 }
 
 size_t Discard(char*, size_t size, size_t count, void*) {
@@ -156,6 +189,8 @@ public:
             result.ok = true;
             result.status = static_cast<int>(status);
             result.body = std::move(sink.body);
+        } else {
+            result.error = rc == CURLE_OK ? NetError::Garbled : ErrorOf(h, rc);
         }
         return result;
     }
@@ -167,8 +202,12 @@ private:
 
 class CurlSession final : public IHttpSession {
 public:
-    CurlSession(std::string userAgent, std::uint32_t connectMs, std::uint32_t receiveMs)
-        : m_userAgent(std::move(userAgent)), m_connectMs(connectMs), m_receiveMs(receiveMs) {}
+    CurlSession(std::string userAgent, std::uint32_t connectMs, std::uint32_t receiveMs,
+                CurlHttpClient::Resolver resolve)
+        : m_userAgent(std::move(userAgent)),
+          m_connectMs(connectMs),
+          m_receiveMs(receiveMs),
+          m_resolve(std::move(resolve)) {}
 
     std::unique_ptr<IHttpConnection> Connect(const std::string& host, std::uint16_t port,
                                              const std::string& user,
@@ -190,37 +229,90 @@ public:
         return std::make_unique<CurlConnection>(std::move(easy), std::move(base));
     }
 
-    bool OpenUrl(const std::string& url) override {
+    bool OpenUrl(const std::string& url, NetError* why) override {
+        NetError ignored;
+        NetError& error = why ? *why : ignored;
+        error = NetError::Garbled;  // a URL that does not parse
         std::unique_ptr<CURLU, UrlDeleter> parsed(curl_url());
         char* host = nullptr;
+        char* port = nullptr;
         if (!parsed || curl_url_set(parsed.get(), CURLUPART_URL, url.c_str(), 0) != CURLUE_OK ||
             curl_url_get(parsed.get(), CURLUPART_HOST, &host, 0) != CURLUE_OK)
             return false;
         const std::string hostText = host;
         curl_free(host);
-        if (!netguard::Allow(hostText)) return false;
+        std::string portText = "80";
+        if (curl_url_get(parsed.get(), CURLUPART_PORT, &port, CURLU_DEFAULT_PORT) == CURLUE_OK) {
+            portText = port;
+            curl_free(port);
+        }
+        // A name goes to the resolver hook when there is one, never to the system's.
+        std::string address = hostText;
+        if (m_resolve) {
+            const auto found = m_resolve(hostText);
+            if (!found) {
+                error = NetError::Unresolved;
+                return false;
+            }
+            address = *found;
+        }
+        if (!netguard::Allow(address)) {
+            error = NetError::Unreachable;
+            return false;
+        }
 
         Easy easy(curl_easy_init());
         if (!easy) return false;
         CURL* h = easy.get();
         CommonOptions(h, m_userAgent, m_connectMs, m_receiveMs);
+        HeaderList pinned;
+        if (m_resolve) {
+            pinned.reset(curl_slist_append(nullptr,
+                                           (hostText + ":" + portText + ":" + address).c_str()));
+            curl_easy_setopt(h, CURLOPT_RESOLVE, pinned.get());
+            // A redirect could name a host the hook never saw.
+            curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 0L);
+        } else {
+            curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 1L);
+            curl_easy_setopt(h, CURLOPT_MAXREDIRS, 10L);
+        }
         curl_easy_setopt(h, CURLOPT_URL, url.c_str());
-        curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 1L);
-        curl_easy_setopt(h, CURLOPT_MAXREDIRS, 10L);
         curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, Discard);
-        if (curl_easy_perform(h) != CURLE_OK) return false;
+        const CURLcode rc = curl_easy_perform(h);
         long status = 0;
         curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &status);
-        return status > 0 && status < 400;
+        if (rc != CURLE_OK || status <= 0) {
+            error = rc == CURLE_OK ? NetError::Garbled : ErrorOf(h, rc);
+            return false;
+        }
+        error = NetError::None;
+        return status < 400;
     }
 
 private:
     std::string m_userAgent;
     std::uint32_t m_connectMs;
     std::uint32_t m_receiveMs;
+    CurlHttpClient::Resolver m_resolve;
 };
 
 }  // namespace
+
+NetError NetErrorFromErrno(int error, NetError otherwise) {
+    switch (error) {
+        case ECONNREFUSED: return NetError::Refused;
+        case ENETUNREACH:
+        case EHOSTUNREACH:
+        case ENETDOWN:
+        case EHOSTDOWN:
+        case EADDRNOTAVAIL: return NetError::Unreachable;
+        case ETIMEDOUT: return NetError::ConnectTimeout;
+        case ECONNRESET:
+        case ECONNABORTED:
+        case EPIPE: return NetError::Closed;
+        default: return otherwise;
+    }
+}
 
 std::string RequestTarget(const std::string& object) {
     // A byte that cannot stand in a request line goes percent-encoded.
@@ -235,6 +327,10 @@ CurlHttpClient::CurlHttpClient() {
 
 CurlHttpClient::~CurlHttpClient() = default;
 
+void CurlHttpClient::SetResolver(Resolver resolve) {
+    m_resolve = std::move(resolve);
+}
+
 void CurlHttpClient::SetTimeouts(std::uint32_t connectMs, std::uint32_t receiveMs) {
     m_connectOverrideMs = connectMs;
     m_receiveMs = receiveMs;
@@ -244,7 +340,7 @@ std::unique_ptr<IHttpSession> CurlHttpClient::Open(const std::string& userAgent,
                                                    std::uint32_t connectTimeoutMs) {
     const std::uint32_t connectMs = m_connectOverrideMs ? m_connectOverrideMs : connectTimeoutMs;
     const std::uint32_t receiveMs = m_receiveMs ? m_receiveMs : connectTimeoutMs;
-    return std::make_unique<CurlSession>(userAgent, connectMs, receiveMs);
+    return std::make_unique<CurlSession>(userAgent, connectMs, receiveMs, m_resolve);
 }
 
 }  // namespace zavro::posix

@@ -10,7 +10,10 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <optional>
+#include <string>
 
 #include "platform/Http.h"
 
@@ -29,13 +32,22 @@ public:
     // connect time-out), so a silent peer cannot hold a test.
     void SetTimeouts(std::uint32_t connectMs, std::uint32_t receiveMs);
 
+    // Tests only: the names of the Internet check resolve through this hook (nullopt: the
+    // name does not resolve), so no name is ever asked of the system's resolver.
+    using Resolver = std::function<std::optional<std::string>(const std::string& name)>;
+    void SetResolver(Resolver resolve);
+
     // Answer bytes read past readMax and thrown away before the transfer is cut.
     static constexpr std::size_t kDrainLimit = 64 * 1024;
 
 private:
     std::uint32_t m_connectOverrideMs = 0;
     std::uint32_t m_receiveMs = 0;
+    Resolver m_resolve;
 };
+
+// A socket errno as the transport failure it means; otherwise for anything else.
+NetError NetErrorFromErrno(int error, NetError otherwise);
 
 // The request target for an object name: a leading "/" added where missing; space,
 // control bytes, DEL and bytes >= 0x80 percent-encoded; everything else unchanged.

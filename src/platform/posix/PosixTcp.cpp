@@ -12,6 +12,7 @@
 #include <cerrno>
 #include <string>
 
+#include "platform/posix/CurlHttp.h"
 #include "platform/posix/NetGuard.h"
 
 namespace zavro::posix {
@@ -41,6 +42,7 @@ public:
 
     bool Connect(const std::string& host, std::uint16_t port) override {
         Close();
+        m_error = NetError::Unreachable;
         if (m_wake[0] < 0 || m_cancelled || !netguard::Allow(host)) return false;
         addrinfo hints{};
         hints.ai_family = AF_UNSPEC;
@@ -48,7 +50,10 @@ public:
         hints.ai_flags = AI_NUMERICSERV;
         addrinfo* found = nullptr;
         const std::string service = std::to_string(port);
-        if (::getaddrinfo(host.c_str(), service.c_str(), &hints, &found) != 0) return false;
+        if (::getaddrinfo(host.c_str(), service.c_str(), &hints, &found) != 0) {
+            m_error = NetError::Unresolved;
+            return false;
+        }
         std::unique_ptr<addrinfo, decltype(&::freeaddrinfo)> list(found, ::freeaddrinfo);
         for (const addrinfo* ai = found; ai; ai = ai->ai_next) {
             // The name may resolve elsewhere than its text suggests.
@@ -58,6 +63,7 @@ public:
             if (fd < 0) continue;
             if (ConnectOne(fd, ai->ai_addr, ai->ai_addrlen)) {
                 m_fd = fd;
+                m_error = NetError::None;
                 return true;
             }
             ::close(fd);
@@ -75,6 +81,7 @@ public:
             const ssize_t n = ::send(m_fd, p + done, size - done, MSG_NOSIGNAL);
             if (n < 0) {
                 if (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR) continue;
+                m_error = NetErrorFromErrno(errno, NetError::Closed);
                 return -1;
             }
             done += static_cast<std::size_t>(n);
@@ -89,8 +96,10 @@ public:
             const ssize_t n = ::recv(m_fd, buffer, size, 0);
             if (n < 0) {
                 if (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR) continue;
+                m_error = NetErrorFromErrno(errno, NetError::Closed);
                 return -1;
             }
+            if (n == 0) m_error = NetError::Closed;
             return static_cast<long>(n);
         }
     }
@@ -108,35 +117,55 @@ public:
         m_fd = -1;
     }
 
+    NetError LastError() const override { return m_error; }
+
 private:
     // Blocks until fd is ready for the event; false on cancel or a poll failure. A closed
-    // or failed peer counts as ready, so the following call reports it.
+    // or failed peer counts as ready, so the following call reports it. A wait cut short
+    // by Cancel counts as no answer: the caller gave up waiting.
     bool WaitFor(int fd, short event) {
         for (;;) {
-            if (m_cancelled) return false;
+            if (m_cancelled) {
+                m_error = NetError::NoAnswer;
+                return false;
+            }
             pollfd fds[2] = {{fd, event, 0}, {m_wake[0], POLLIN, 0}};
             const int n = ::poll(fds, 2, -1);
             if (n < 0) {
                 if (errno == EINTR) continue;
+                m_error = NetError::Closed;
                 return false;
             }
-            if (m_cancelled || (fds[1].revents & POLLIN)) return false;
+            if (m_cancelled || (fds[1].revents & POLLIN)) {
+                m_error = NetError::NoAnswer;
+                return false;
+            }
             if (fds[0].revents) return true;
         }
     }
 
     bool ConnectOne(int fd, const sockaddr* address, socklen_t length) {
         if (::connect(fd, address, length) == 0) return true;
-        if (errno != EINPROGRESS) return false;
-        if (!WaitFor(fd, POLLOUT)) return false;
+        if (errno != EINPROGRESS) {
+            m_error = NetErrorFromErrno(errno, NetError::Unreachable);
+            return false;
+        }
+        if (!WaitFor(fd, POLLOUT)) {
+            if (m_error == NetError::NoAnswer) m_error = NetError::ConnectTimeout;
+            return false;
+        }
         int error = 0;
         socklen_t len = sizeof error;
-        return ::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &len) == 0 && error == 0;
+        if (::getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &len) != 0) error = errno;
+        if (error == 0) return true;
+        m_error = NetErrorFromErrno(error, NetError::Unreachable);
+        return false;
     }
 
     int m_fd = -1;
     int m_wake[2] = {-1, -1};
     std::atomic<bool> m_cancelled{false};
+    NetError m_error = NetError::None;
 };
 
 }  // namespace

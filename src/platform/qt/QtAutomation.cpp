@@ -158,6 +158,8 @@ void Automation::Step() {
         const QString path = args.trimmed();
         m_ui.QueueFileAnswer(path.isEmpty() ? std::nullopt
                                             : std::optional<std::string>(path.toStdString()));
+    } else if (command == QLatin1String("screenshot-box")) {
+        ScreenshotBox(args);
     } else if (command == QLatin1String("screenshot")) {
         Screenshot(args);
     } else if (command == QLatin1String("key")) {
@@ -372,6 +374,17 @@ bool Automation::Screenshot(const QString& args) {
     PageWidget* window = Window();
     if (window == nullptr) return false;
     if (!window->grab().toImage().save(path, "PNG")) {
+        return Fail(kFailExit, QStringLiteral("cannot write ") + path);
+    }
+    return true;
+}
+
+bool Automation::ScreenshotBox(const QString& args) {
+    const QString path = args.trimmed();
+    if (path.isEmpty()) return Fail(kFailExit, QStringLiteral("screenshot-box without a path"));
+    QWidget* box = QApplication::activeModalWidget();
+    if (box == nullptr) return Fail(kFailExit, QStringLiteral("screenshot-box: no modal box"));
+    if (!box->grab().toImage().save(path, "PNG")) {
         return Fail(kFailExit, QStringLiteral("cannot write ") + path);
     }
     return true;

@@ -18,6 +18,7 @@
 //   answer-file [path]                the next file-open dialog returns path (none: cancel)
 //   sleep <ms>                        wait that many real milliseconds, without blocking
 //   screenshot <path>                 save the newest visible window as PNG
+//   screenshot-box <path>             save the open modal box (a message box) as PNG
 //   key enter|escape                  press the key in the active modal box or the newest
 //                                     visible window
 //   quit <code>                       leave the program's event loop with <code>
@@ -71,6 +72,7 @@ private:
     bool Select(const QString& args);
     bool CheckText(const QString& args);
     bool Screenshot(const QString& args);
+    bool ScreenshotBox(const QString& args);
     bool PressKey(const QString& args);
     void AwaitWindow(const QString& args);
     void AwaitControl(const QString& args);

@@ -32,6 +32,39 @@ void ReadAnswer(HINTERNET request, std::size_t readMax, std::string& out) {
     }
 }
 
+// Whether the request of this thread went out: WinINet reports a time-out alike for the
+// connect and the answer, its status callback tells them apart (handles are synchronous,
+// so the callback runs on the requesting thread).
+thread_local bool t_requestSent = false;
+
+void CALLBACK OnStatus(HINTERNET, DWORD_PTR, DWORD status, LPVOID, DWORD) {
+    if (status == INTERNET_STATUS_REQUEST_SENT || status == INTERNET_STATUS_RECEIVING_RESPONSE)
+        t_requestSent = true;
+}
+
+// waitedFull: the call gave up only at its time limit. Some WinINets report a receive that
+// timed out like a peer that closed; the time it took tells them apart.
+NetError LastNetError(bool waitedFull = false) {
+    const DWORD code = GetLastError();
+    if (waitedFull && t_requestSent && code != ERROR_INTERNET_NAME_NOT_RESOLVED &&
+        code != ERROR_INTERNET_CANNOT_CONNECT)
+        return NetError::NoAnswer;
+    switch (code) {
+        case ERROR_INTERNET_NAME_NOT_RESOLVED: return NetError::Unresolved;
+        case ERROR_INTERNET_CANNOT_CONNECT: return NetError::Refused;
+        case ERROR_INTERNET_TIMEOUT:
+            return t_requestSent ? NetError::NoAnswer : NetError::ConnectTimeout;
+        // WinINet takes a reply without a status line as HTTP/0.9; this one comes when the
+        // peer closed without a word.
+        case ERROR_HTTP_INVALID_SERVER_RESPONSE: return NetError::Closed;
+        case ERROR_HTTP_INVALID_HEADER:
+        case ERROR_HTTP_HEADER_NOT_FOUND: return NetError::Garbled;
+        case ERROR_INTERNET_INVALID_URL:
+        case ERROR_INTERNET_UNRECOGNIZED_SCHEME: return NetError::Garbled;
+        default: return NetError::Closed;  // aborted, reset, or closed without an answer
+    }
+}
+
 int StatusOf(HINTERNET request) {
     DWORD status = 0;
     DWORD size = sizeof status;
@@ -43,7 +76,8 @@ int StatusOf(HINTERNET request) {
 
 class WinInetConnection final : public IHttpConnection {
 public:
-    explicit WinInetConnection(Handle connection) : m_connection(std::move(connection)) {}
+    WinInetConnection(Handle connection, DWORD timeoutMs)
+        : m_connection(std::move(connection)), m_timeoutMs(timeoutMs) {}
 
     HttpResult Send(const std::string& verb, const std::string& object,
                     const std::string& extraHeader, const std::string& body,
@@ -53,16 +87,33 @@ public:
         Handle request(HttpOpenRequestA(m_connection.get(), verb.c_str(), target.c_str(), nullptr,
                                         nullptr, nullptr, INTERNET_FLAG_EXISTING_CONNECT,
                                         kContext));
-        if (!request) return result;
+        if (!request) {
+            result.error = LastNetError();
+            return result;
+        }
+        InternetSetStatusCallbackA(request.get(), OnStatus);
+        const ULONGLONG start = GetTickCount64();
+        // Set on the request too: not every WinINet passes the session's value down.
+        InternetSetOptionA(request.get(), INTERNET_OPTION_RECEIVE_TIMEOUT, &m_timeoutMs,
+                           sizeof m_timeoutMs);
+        InternetSetOptionA(request.get(), INTERNET_OPTION_SEND_TIMEOUT, &m_timeoutMs,
+                           sizeof m_timeoutMs);
+        t_requestSent = false;
         // HttpSendRequestA takes a non-const body pointer but does not write through it.
         std::string bytes = body;
         if (!HttpSendRequestA(request.get(), extraHeader.empty() ? nullptr : extraHeader.c_str(),
                               static_cast<DWORD>(extraHeader.size()),
                               bytes.empty() ? nullptr : bytes.data(),
-                              static_cast<DWORD>(bytes.size())))
+                              static_cast<DWORD>(bytes.size()))) {
+            result.error = LastNetError(GetTickCount64() - start >= m_timeoutMs * 9ull / 10);
             return result;
+        }
         result.status = StatusOf(request.get());
-        if (result.status <= 0) return HttpResult{};
+        if (result.status <= 0) {
+            HttpResult garbled;
+            garbled.error = NetError::Garbled;
+            return garbled;
+        }
         result.ok = true;
         if (readMax > 0) ReadAnswer(request.get(), readMax, result.body);
         return result;
@@ -70,11 +121,12 @@ public:
 
 private:
     Handle m_connection;
+    DWORD m_timeoutMs;
 };
 
 class WinInetSession final : public IHttpSession {
 public:
-    explicit WinInetSession(Handle root) : m_root(std::move(root)) {}
+    WinInetSession(Handle root, DWORD timeoutMs) : m_root(std::move(root)), m_timeoutMs(timeoutMs) {}
 
     std::unique_ptr<IHttpConnection> Connect(const std::string& host, std::uint16_t port,
                                              const std::string& user,
@@ -83,26 +135,40 @@ public:
         Handle connection(InternetConnectA(m_root.get(), host.c_str(), port, user.c_str(),
                                            password.c_str(), INTERNET_SERVICE_HTTP, 0, kContext));
         if (!connection) return nullptr;
-        return std::make_unique<WinInetConnection>(std::move(connection));
+        return std::make_unique<WinInetConnection>(std::move(connection), m_timeoutMs);
     }
 
-    bool OpenUrl(const std::string& url) override {
+    bool OpenUrl(const std::string& url, NetError* why) override {
+        NetError ignored;
+        NetError& error = why ? *why : ignored;
+        error = NetError::Garbled;  // a URL that does not parse
         char host[256] = {};
         URL_COMPONENTSA parts{};
         parts.dwStructSize = sizeof parts;
         parts.lpszHostName = host;
         parts.dwHostNameLength = sizeof host;
         if (!InternetCrackUrlA(url.c_str(), 0, 0, &parts)) return false;
-        if (!netguard::Allow(host)) return false;
+        if (!netguard::Allow(host)) {
+            error = NetError::Unreachable;
+            return false;
+        }
+        // The callback is inherited by the handle InternetOpenUrlA makes.
+        InternetSetStatusCallbackA(m_root.get(), OnStatus);
+        t_requestSent = false;
         Handle answer(InternetOpenUrlA(m_root.get(), url.c_str(), nullptr, 0,
                                        INTERNET_FLAG_TRANSFER_ASCII, kContext));
-        if (!answer) return false;
+        if (!answer) {
+            error = LastNetError();
+            return false;
+        }
         const int status = StatusOf(answer.get());
+        error = status > 0 ? NetError::None : NetError::Garbled;
         return status > 0 && status < 400;
     }
 
 private:
     Handle m_root;
+    DWORD m_timeoutMs;
 };
 
 }  // namespace
@@ -121,7 +187,11 @@ std::unique_ptr<IHttpSession> WinInetClient::Open(const std::string& userAgent,
     if (!root) return nullptr;
     DWORD timeout = connectTimeoutMs;
     InternetSetOptionA(root.get(), INTERNET_OPTION_CONNECT_TIMEOUT, &timeout, sizeof timeout);
-    return std::make_unique<WinInetSession>(std::move(root));
+    // An answer may take as long as the connect may, as on the libcurl side: a short
+    // session (the failure page's diagnosis) then stays short.
+    InternetSetOptionA(root.get(), INTERNET_OPTION_RECEIVE_TIMEOUT, &timeout, sizeof timeout);
+    InternetSetOptionA(root.get(), INTERNET_OPTION_SEND_TIMEOUT, &timeout, sizeof timeout);
+    return std::make_unique<WinInetSession>(std::move(root), timeout);
 }
 
 }  // namespace zavro::win32

@@ -22,6 +22,22 @@ std::string AddressText(const sockaddr* a) {
     return text;
 }
 
+NetError FromWsa(int error, NetError otherwise) {
+    switch (error) {
+        case WSAECONNREFUSED: return NetError::Refused;
+        case WSAENETUNREACH:
+        case WSAEHOSTUNREACH:
+        case WSAENETDOWN:
+        case WSAEHOSTDOWN:
+        case WSAEADDRNOTAVAIL: return NetError::Unreachable;
+        case WSAETIMEDOUT: return NetError::ConnectTimeout;
+        case WSAECONNRESET:
+        case WSAECONNABORTED:
+        case WSAESHUTDOWN: return NetError::Closed;
+        default: return otherwise;
+    }
+}
+
 // Blocking Winsock socket. Cancel closes the socket from the cancelling thread: Winsock
 // then ends a blocked connect, send or recv with an error, which is the port's -1.
 class WinsockSocket final : public ITcpSocket {
@@ -30,6 +46,7 @@ public:
 
     bool Connect(const std::string& host, std::uint16_t port) override {
         Close();
+        m_error = NetError::Unreachable;
         if (m_cancelled || !netguard::Allow(host)) return false;
         addrinfo hints{};
         hints.ai_family = AF_UNSPEC;
@@ -38,7 +55,10 @@ public:
         hints.ai_flags = AI_NUMERICSERV;
         addrinfo* found = nullptr;
         const std::string service = std::to_string(port);
-        if (getaddrinfo(host.c_str(), service.c_str(), &hints, &found) != 0) return false;
+        if (getaddrinfo(host.c_str(), service.c_str(), &hints, &found) != 0) {
+            m_error = NetError::Unresolved;
+            return false;
+        }
         std::unique_ptr<addrinfo, decltype(&freeaddrinfo)> list(found, freeaddrinfo);
         for (const addrinfo* ai = found; ai && !m_cancelled; ai = ai->ai_next) {
             if (!netguard::Allow(AddressText(ai->ai_addr))) continue;
@@ -52,7 +72,12 @@ public:
                 }
                 m_socket = s;
             }
-            if (connect(s, ai->ai_addr, static_cast<int>(ai->ai_addrlen)) == 0) return true;
+            if (connect(s, ai->ai_addr, static_cast<int>(ai->ai_addrlen)) == 0) {
+                m_error = NetError::None;
+                return true;
+            }
+            m_error = m_cancelled ? NetError::ConnectTimeout
+                                  : FromWsa(WSAGetLastError(), NetError::Unreachable);
             Close();
         }
         return false;
@@ -60,14 +85,21 @@ public:
 
     long Send(const void* data, std::size_t size) override {
         const SOCKET s = Current();
-        if (s == INVALID_SOCKET) return -1;
+        if (s == INVALID_SOCKET) {
+            if (m_cancelled) m_error = NetError::NoAnswer;
+            return -1;
+        }
         const char* p = static_cast<const char*>(data);
         std::size_t done = 0;
         while (done < size) {
             const std::size_t left = size - done;
             const int chunk = left > 0x40000000u ? 0x40000000 : static_cast<int>(left);
             const int n = send(s, p + done, chunk, 0);
-            if (n == SOCKET_ERROR || m_cancelled) return -1;
+            if (n == SOCKET_ERROR || m_cancelled) {
+                m_error = m_cancelled ? NetError::NoAnswer
+                                      : FromWsa(WSAGetLastError(), NetError::Closed);
+                return -1;
+            }
             done += static_cast<std::size_t>(n);
         }
         return static_cast<long>(done);
@@ -75,10 +107,19 @@ public:
 
     long Receive(void* buffer, std::size_t size) override {
         const SOCKET s = Current();
-        if (s == INVALID_SOCKET) return -1;
+        if (s == INVALID_SOCKET) {
+            if (m_cancelled) m_error = NetError::NoAnswer;
+            return -1;
+        }
         const int want = size > 0x40000000u ? 0x40000000 : static_cast<int>(size);
         const int n = recv(s, static_cast<char*>(buffer), want, 0);
-        if (n == SOCKET_ERROR || m_cancelled) return -1;
+        if (n == SOCKET_ERROR || m_cancelled) {
+            // A receive cut short by Cancel: the caller gave up waiting for the answer.
+            m_error = m_cancelled ? NetError::NoAnswer
+                                  : FromWsa(WSAGetLastError(), NetError::Closed);
+            return -1;
+        }
+        if (n == 0) m_error = NetError::Closed;
         return n;
     }
 
@@ -86,6 +127,8 @@ public:
         m_cancelled = true;
         Close();
     }
+
+    NetError LastError() const override { return m_error; }
 
     void Close() override {
         SOCKET s;
@@ -109,6 +152,7 @@ private:
     std::mutex m_mutex;
     SOCKET m_socket = INVALID_SOCKET;
     std::atomic<bool> m_cancelled{false};
+    std::atomic<NetError> m_error{NetError::None};
 };
 
 }  // namespace

@@ -237,6 +237,8 @@ std::vector<PageLayout> MakePages() {
                   Footer(),
                   {Model(), {1016, Look::Primary, {440, 460, 260, 27}, "btn.retry"}}}));
     p->body = {107, 250, 586, 60};
+    // The failure page's diagnosis line.
+    p->note = {107, 330, 586, 100};
 
     add("20.jpg", "20",
         Join({StartHeader(),

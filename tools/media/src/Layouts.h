@@ -47,6 +47,8 @@ struct PageLayout {
     std::string name;                // text key suffix: "03", "18(1)"
     Box body = {107, 186, 586, 36};  // instruction text
     Box list = {107, 0, 0, 0};       // further lines ("list.<name>") when h > 0
+    // Left plain for a text the wizard itself shows there (when h > 0).
+    Box note = {0, 0, 0, 0};
     std::vector<Element> elements;
 };
 

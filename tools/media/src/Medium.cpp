@@ -7,6 +7,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "Causes.h"
 #include "Gif.h"
 #include "Languages.h"
 #include "Layouts.h"
@@ -88,6 +89,15 @@ PdfDocument Manual(const Language& l, const std::string& model) {
 
 std::string StringIni(const Language& l) {
     IniSection section{"MESSAGE", l.messages};
+    const auto& causes = CauseMessages(l.folder);
+    for (const std::string& key : CauseKeys()) {
+        bool found = false;
+        for (const auto& entry : causes) found = found || entry.first == key;
+        if (!found) {
+            throw std::runtime_error("language " + std::to_string(l.folder) + " lacks " + key);
+        }
+    }
+    section.entries.insert(section.entries.end(), causes.begin(), causes.end());
     for (const std::string& key : MessageKeys()) {
         bool found = false;
         for (const auto& entry : l.messages) found = found || entry.first == key;

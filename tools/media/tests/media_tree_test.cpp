@@ -294,6 +294,24 @@ TEST(MediaTree, LanguageChoiceButtonsArePainted) {
     EXPECT_LT(EdgeContrast(*img, {300, 440, 90, 40}), kEdge);
 }
 
+// The failure page shows its diagnosis at 107, 330, 586, 100: the picture leaves it plain.
+TEST(MediaTree, FailurePageKeepsTheDiagnosisRectanglePlain) {
+    for (int n : {1, 2, 3}) {
+        const auto img = Picture(ProgramDir() / "image" / std::to_string(n) / "19.jpg");
+        ASSERT_TRUE(img);
+        const auto whole = Mean(*img, 107, 330, 693, 430);
+        for (int x = 107; x < 693; x += 98)
+            for (int y = 330; y < 430; y += 25)
+                EXPECT_LT(Distance(Mean(*img, x, y, x + 98, y + 25), whole), 12.0)
+                    << n << " at " << x << "," << y;
+        // The instruction text above it does differ, or the measure proves nothing.
+        double most = 0;
+        for (int x = 107; x < 693; x += 98)
+            most = std::max(most, Distance(Mean(*img, x, 250, x + 98, 275), whole));
+        EXPECT_GT(most, 12.0) << n;
+    }
+}
+
 // ---- string.ini ------------------------------------------------------------------------
 
 const std::vector<std::string>& RequiredKeys() {
@@ -352,6 +370,21 @@ TEST(MediaTree, EveryStringIniHoldsEveryMessageKey) {
             EXPECT_NE(v.back(), u' ') << key;
             EXPECT_NE(v.front(), u'"') << key;
         }
+        // The optional cause lines, in every language, each a sentence of its own.
+        std::set<std::u16string> causes;
+        for (const char* key : {"why_unreachable", "why_refused", "why_timeout",
+                                "why_no_answer", "why_closed", "why_http", "why_login",
+                                "why_garbled", "why_router_down", "why_dns", "why_no_route",
+                                "why_site"}) {
+            ASSERT_TRUE(msg.count(key)) << path << " lacks " << key;
+            const std::u16string& v = msg.at(key);
+            EXPECT_GE(v.size(), 20u) << path << " " << key;
+            EXPECT_LT(v.size(), 512u) << path << " " << key;
+            EXPECT_EQ(v.find(u"%d") != std::u16string::npos, std::string(key) == "why_http")
+                << path << " " << key;
+            causes.insert(v);
+        }
+        EXPECT_EQ(causes.size(), 12u) << path;
         EXPECT_LE(msg.at("Reboot_Complete").size(), 12u) << "a button caption";
         EXPECT_NE(msg.at("load_image_error"), msg.at("failed_setting"));
     }
