@@ -143,17 +143,26 @@ TEST_F(SetPwdPage, ApplyOutcomes) {
     }
 }
 
-TEST_F(SetPwdPage, ChangeSendsTheVerifiedAndTheNewPassword) {
-    test::FakeWindow& w = Fill("5820", "abc", "abc");
+TEST_F(SetPwdPage, ChangeSendsTheVerifiedAndTheNewPasswordAsAnsi) {
+    // Typed text is UTF-8; the router knows the passwords as their single-byte forms.
+    router.password = "Alt\xE9";
+    test::FakeWindow& w = Fill("Alt\u00E9", "Gr\u00FC\u00DFe1", "Gr\u00FC\u00DFe1");
     ASSERT_TRUE(w.Click(1013));
+    EXPECT_EQ(Messages(), std::vector<std::string>{"NewPwd_Set_Success"});
     const auto changes = router.To("/goform/formPasswordSetup");
     ASSERT_EQ(changes.size(), 1u);
     EXPECT_EQ(changes[0].verb, "POST");
-    EXPECT_EQ(changes[0].body, "oldpass=5820&newpass=abc&confpass=abc&submit-url=%2Fsyspasswd.asp");
+    EXPECT_EQ(changes[0].body,
+              "oldpass=Alt\xE9&newpass=Gr\xFC\xDF" "e1&confpass=Gr\xFC\xDF" "e1"
+              "&submit-url=%2Fsyspasswd.asp");
+    EXPECT_EQ(router.password, "Gr\xFC\xDF" "e1");
     // Check first, then the connection, then the change.
     const std::vector<std::string> order = {"index.asp", "index.asp", "index.asp",
                                             "/goform/formPasswordSetup"};
     EXPECT_EQ(router.Objects(), order);
+    // The summary shows it as typed.
+    theApp.m_strSSID = "Porch";  // chosen, so the summary reads nothing back
+    EXPECT_EQ(Open(WM_PAGE_WPACONFIGURE).GetText(1076), "Gr\u00FC\u00DFe1");
 }
 
 TEST_F(SetPwdPage, MismatchPutsTheFocusIntoTheConfirmation) {
