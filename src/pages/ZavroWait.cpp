@@ -32,6 +32,7 @@ int CZavroWait::DoModal() {
     const Rect size = DialogUnitsToPixels({0, 0, 118, 44});
     m_window = Ports().ui->CreateWindow(*this, size, style);
     if (!m_window) return 0;
+    m_window->SetIcon(LoadIconResource(128));
     m_window->CreateControl(kLabel, ControlKind::StaticText, DialogUnitsToPixels({4, 5, 111, 18}));
     m_window->CreateControl(kDone, ControlKind::PushButton, DialogUnitsToPixels({34, 24, 48, 17}));
     OnInitDialog();

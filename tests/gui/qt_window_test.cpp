@@ -58,6 +58,17 @@ TEST_F(QtWindowTest, PageIsFramelessAtTheGivenRectAndCarriesItsTitle) {
     EXPECT_TRUE(W(*dialog)->windowFlags().testFlag(Qt::WindowTitleHint));
     EXPECT_EQ(W(*dialog)->size(), QSize(177, 72));
     EXPECT_FALSE(page->WorkArea().w == 0);
+
+    // The icon given is the window's, pixel for pixel.
+    Image icon(32, 32, kBack);
+    icon.Fill({4, 4, 8, 8}, kFace);
+    for (IWindow* window : {page.get(), dialog.get()}) {
+        window->SetIcon(icon);
+        const QImage shown = W(*window)->windowIcon().pixmap(32, 32).toImage();
+        ASSERT_EQ(shown.size(), QSize(32, 32));
+        EXPECT_EQ(shown.pixel(5, 5), kFace);
+        EXPECT_EQ(shown.pixel(20, 20), kBack);
+    }
 }
 
 TEST_F(QtWindowTest, GrabShowsBackgroundAndHotspotFaceOnlyOnceSet) {

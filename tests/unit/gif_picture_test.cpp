@@ -96,6 +96,7 @@ public:
     std::shared_ptr<IPoster> Poster() override { return nullptr; }
     int RunModal() override { return 0; }
     void EndModal(int) override {}
+    void SetIcon(const Image&) override {}
 };
 
 // Counts worker renders so a test knows when a frame is on the canvas.

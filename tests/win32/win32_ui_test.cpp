@@ -73,6 +73,24 @@ TEST_F(Win32UiTest, PageIsABorderlessPopupOfTheGivenPlace) {
     EXPECT_GT(area.h, 0);
     window->Show(false);
     EXPECT_FALSE(window->IsVisible());
+
+    // The icon given is the window's, large and small.
+    EXPECT_EQ(SendMessageW(page, WM_GETICON, ICON_BIG, 0), 0);
+    window->SetIcon(Image(32, 32, 0xFF0B5FA5u));
+    for (WPARAM which : {ICON_BIG, ICON_SMALL}) {
+        const auto icon = reinterpret_cast<HICON>(SendMessageW(page, WM_GETICON, which, 0));
+        ASSERT_NE(icon, nullptr) << which;
+        ICONINFO info{};
+        ASSERT_TRUE(GetIconInfo(icon, &info));
+        BITMAP bitmap{};
+        GetObjectW(info.hbmColor, sizeof bitmap, &bitmap);
+        EXPECT_EQ(bitmap.bmWidth, 32);
+        std::uint32_t pixel = 0;
+        EXPECT_EQ(GetBitmapBits(info.hbmColor, sizeof pixel, &pixel), LONG{sizeof pixel});
+        EXPECT_EQ(pixel & 0xFFFFFFu, 0x0B5FA5u);
+        DeleteObject(info.hbmColor);
+        DeleteObject(info.hbmMask);
+    }
 }
 
 TEST_F(Win32UiTest, HotspotReportsItsStatesAndClicksOnlyWhenReleasedOverItself) {

@@ -5,11 +5,13 @@
 #include <QComboBox>
 #include <QEnterEvent>
 #include <QEventLoop>
+#include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QPixmap>
 #include <QPushButton>
 #include <QScreen>
 #include <QTimer>
@@ -678,6 +680,9 @@ int QtWindow::RunModal() {
 }
 void QtWindow::EndModal(int code) {
     if (m_page) m_page->EndModal(code);
+}
+void QtWindow::SetIcon(const Image& icon) {
+    if (m_page) m_page->setWindowIcon(QIcon(QPixmap::fromImage(ToQImage(icon))));
 }
 
 }  // namespace zavro::qtui

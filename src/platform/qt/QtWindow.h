@@ -158,6 +158,8 @@ public:
     int RunModal() override;
     void EndModal(int code) override;
 
+    void SetIcon(const Image& icon) override;
+
 private:
     struct PostGate;
     class WindowPoster;

@@ -6,11 +6,15 @@
 #include <commdlg.h>
 #include <windowsx.h>
 
+#include <algorithm>
 #include <atomic>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <map>
+#include <memory>
 #include <set>
+#include <type_traits>
 
 #include "platform/posix/RunLogs.h"
 #include "platform/posix/TimeScale.h"
@@ -78,6 +82,40 @@ void DrawImage(HDC dc, int x, int y, const Image& image) {
                       DIB_RGB_COLORS);
 }
 
+struct IconDeleter {
+    void operator()(HICON icon) const { DestroyIcon(icon); }
+};
+using IconHandle = std::unique_ptr<std::remove_pointer_t<HICON>, IconDeleter>;
+
+// A 32-bit icon from 0xAARRGGBB rows; the alpha channel is its mask.
+IconHandle MakeIcon(const Image& image) {
+    if (image.Empty() ||
+        image.pixels.size() < static_cast<std::size_t>(image.width) * image.height) {
+        return nullptr;
+    }
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = image.width;
+    info.bmiHeader.biHeight = -image.height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP colour = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (colour == nullptr) return nullptr;
+    std::copy(image.pixels.begin(), image.pixels.begin() + image.width * image.height,
+              static_cast<std::uint32_t*>(bits));
+    HBITMAP mask = CreateBitmap(image.width, image.height, 1, 1, nullptr);
+    ICONINFO icon{};
+    icon.fIcon = TRUE;
+    icon.hbmColor = colour;
+    icon.hbmMask = mask;
+    IconHandle handle(mask != nullptr ? CreateIconIndirect(&icon) : nullptr);
+    if (mask != nullptr) DeleteObject(mask);
+    DeleteObject(colour);
+    return handle;
+}
+
 HCURSOR CursorOf(CursorShape shape) {
     switch (shape) {
         case CursorShape::Hand:
@@ -132,6 +170,7 @@ struct WindowState {
     bool modalFrame = false;
     std::string title;
     Image background;
+    IconHandle icon;  // outlives the window that shows it
     std::map<int, Control> controls;
     bool inPaint = false;
     bool paintLogged = false;
@@ -703,6 +742,16 @@ public:
 
     int RunModal() override;
     void EndModal(int code) override { EndModalRun(*m_s, code); }
+
+    void SetIcon(const Image& icon) override {
+        HWND h = Hwnd();
+        if (h == nullptr) return;
+        IconHandle handle = MakeIcon(icon);
+        if (!handle) return;
+        SendMessageW(h, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(handle.get()));
+        SendMessageW(h, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(handle.get()));
+        m_s->icon = std::move(handle);
+    }
 
 private:
     void InvalidateAll() {
