@@ -187,7 +187,7 @@ struct Listener {
 
 TEST(WinsockTest, UploadReplyAndCancel) {
     WinsockFactory tcp;
-    ASSERT_TRUE(tcp.Started());
+    ASSERT_TRUE(tcp.Startup());  // what the program checks before its first window
     Listener server;
     std::string received;
     std::thread peer([&] {
