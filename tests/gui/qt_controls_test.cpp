@@ -102,6 +102,26 @@ TEST_F(QtControlsTest, IpAddressTypingMovesOnAfterThreeDigitsOrADot) {
     EXPECT_EQ(page->GetText(1032), "255.0.0.0");
     TypeIp(1032, "4x");  // letters are no octet text
     EXPECT_EQ(page->GetText(1032), "255.4.0.0");
+
+    // Typed over a full address: a dot after three digits never skips a field that
+    // holds a value, and one after fewer digits moves on and selects the next field.
+    const struct {
+        const char* before;
+        const char* keys;
+        const char* after;
+    } overtype[] = {
+        {"255.255.255.0", "255.255.255.128", "255.255.255.128"},
+        {"10.20.30.40", "192.168.2.1", "192.168.2.1"},
+        {"1.2.3.4", "9.8.7.6", "9.8.7.6"},
+        {"100.100..100", "100.7..5", "100.7.5.100"},  // a dot in an empty field stays
+    };
+    for (const auto& c : overtype) {
+        SCOPED_TRACE(c.keys);
+        page->SetText(1032, c.before);
+        Ip(1032)->FocusField(0);
+        TypeIp(1032, c.keys);
+        EXPECT_EQ(page->GetText(1032), c.after);
+    }
 }
 
 TEST_F(QtControlsTest, IpAddressReportsFocusOnlyWhenEnteringOrLeavingTheWholeControl) {
