@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <QComboBox>
+#include <QFontMetrics>
+#include <QImage>
 #include <QLineEdit>
 #include <QTest>
 
@@ -167,6 +169,40 @@ TEST_F(QtControlsTest, DropListSelectionAndUserChange) {
     EXPECT_EQ(page->GetText(1040), "Connect On Demand");
     EXPECT_EQ(events.Count(1040, Notify::SelChange), 1);
     EXPECT_FALSE(static_cast<QComboBox*>(C(1040))->isEditable());
+}
+
+// Right end of the dark ink a control shows, in pixels from its left edge (-1: none).
+int InkRight(QWidget* w) {
+    const QImage image = w->grab().toImage().convertToFormat(QImage::Format_ARGB32);
+    int right = -1;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = right + 1; x < image.width(); ++x)
+            if (qAlpha(image.pixel(x, y)) > 128 && qGray(image.pixel(x, y)) < 128) right = x;
+    return right;
+}
+
+TEST_F(QtControlsTest, LabelsShowAmpersandsAndWholeKeys) {
+    // The summary's fields: every "&" is a character, never a mnemonic.
+    page->CreateControl(1015, ControlKind::StaticText, {158, 364, 392, 23});
+    page->SetText(1015, "AB&C");
+    const int mnemonicWidth = InkRight(C(1015));
+    page->SetText(1015, "A&B&&C&");
+    const QFontMetrics metrics(C(1015)->font());
+    EXPECT_GT(InkRight(C(1015)), mnemonicWidth + metrics.horizontalAdvance(QLatin1Char('&')));
+
+    // A 63-character key shows whole in its rectangle: its last character too.
+    page->CreateControl(1075, ControlKind::StaticText, {243, 390, 309, 23});
+    const std::string key = "Kq7&Wm2" + std::string(55, 'x') + "Z";
+    ASSERT_EQ(key.size(), 63u);
+    page->SetText(1075, key.substr(0, 62));
+    const QImage without = C(1075)->grab().toImage();
+    page->SetText(1075, key);
+    EXPECT_NE(C(1075)->grab().toImage(), without);
+    const QFontMetrics fitted(C(1075)->font());
+    EXPECT_LE(fitted.horizontalAdvance(QString::fromStdString(key)), 309);
+    EXPECT_LE(fitted.height(), 23);
+    page->SetText(1075, "short");  // a text that fits keeps the page's font
+    EXPECT_EQ(C(1075)->font(), static_cast<qtui::QtWindow&>(*page).Widget()->font());
 }
 
 TEST_F(QtControlsTest, LabelsAndButtonsCarryTheirTextAndMove) {

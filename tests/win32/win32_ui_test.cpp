@@ -93,6 +93,64 @@ TEST_F(Win32UiTest, PageIsABorderlessPopupOfTheGivenPlace) {
     }
 }
 
+// Right end of the dark ink the page paints for a label of w by h pixels (-1: none).
+int InkRight(HWND page, HWND label, int id, int w, int h) {
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = w;
+    info.bmiHeader.biHeight = -h;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HDC dc = CreateCompatibleDC(nullptr);
+    const HGDIOBJ old = SelectObject(dc, bitmap);
+    DRAWITEMSTRUCT item{};
+    item.CtlType = ODT_STATIC;
+    item.CtlID = static_cast<UINT>(id);
+    item.itemAction = ODA_DRAWENTIRE;
+    item.hwndItem = label;
+    item.hDC = dc;
+    item.rcItem = {0, 0, w, h};
+    SendMessageW(page, WM_DRAWITEM, static_cast<WPARAM>(id), reinterpret_cast<LPARAM>(&item));
+    GdiFlush();
+    int right = -1;
+    const auto* px = static_cast<const std::uint32_t*>(bits);
+    for (int y = 0; y < h; ++y)
+        for (int x = right + 1; x < w; ++x) {
+            const std::uint32_t p = px[y * w + x];
+            if (((p >> 16) & 0xFF) + ((p >> 8) & 0xFF) + (p & 0xFF) < 0x66) right = x;
+        }
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    DeleteObject(bitmap);
+    return right;
+}
+
+TEST_F(Win32UiTest, LabelsShowAmpersandsAndWholeKeys) {
+    // The summary's fields: every "&" is a character, never a mnemonic.
+    window->CreateControl(1015, ControlKind::StaticText, {158, 364, 392, 23});
+    window->SetText(1015, "AB&C");
+    const int mnemonicWidth = InkRight(Page(), Control(1015), 1015, 392, 23);
+    ASSERT_GT(mnemonicWidth, 0);
+    window->SetText(1015, "A&B&&C&");
+    EXPECT_GT(InkRight(Page(), Control(1015), 1015, 392, 23), mnemonicWidth + 4);
+    EXPECT_EQ(window->GetText(1015), "A&B&&C&");
+
+    // A 63-character key shows whole in its rectangle: its last character too. Painted
+    // wider than its rectangle, a cut text would end at the rectangle's edge.
+    window->CreateControl(1075, ControlKind::StaticText, {243, 390, 309, 23});
+    const std::string key = "Kq7&Wm2" + std::string(55, 'x') + "Z";
+    window->SetText(1075, key.substr(0, 62));
+    const int shorter = InkRight(Page(), Control(1075), 1075, 309, 23);
+    window->SetText(1075, key);
+    const int whole = InkRight(Page(), Control(1075), 1075, 309, 23);
+    EXPECT_GT(whole, 0);
+    EXPECT_LT(whole, 309);
+    EXPECT_NE(whole, shorter);
+}
+
 TEST_F(Win32UiTest, HotspotReportsItsStatesAndClicksOnlyWhenReleasedOverItself) {
     window->CreateControl(1013, ControlKind::Hotspot, {600, 500, 80, 30});
     window->CreateControl(1020, ControlKind::Edit, {100, 100, 150, 20});

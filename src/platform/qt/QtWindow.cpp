@@ -5,6 +5,8 @@
 #include <QComboBox>
 #include <QEnterEvent>
 #include <QEventLoop>
+#include <QFont>
+#include <QFontMetrics>
 #include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
@@ -318,6 +320,23 @@ bool PageWidget::IsControlEnabled(int id) const {
     return w != nullptr && w->isEnabledTo(this);
 }
 
+namespace {
+// A text that its rectangle cannot hold at the page's font (a 63-character key has no
+// place to wrap) is shown smaller, whole, rather than cut off.
+void FitLabel(QLabel* label) {
+    QFont font = label->parentWidget() ? label->parentWidget()->font() : label->font();
+    const QRect box(QPoint(0, 0), label->size());
+    const auto fits = [&](const QFont& f) {
+        const QRect need = QFontMetrics(f).boundingRect(box, Qt::TextWordWrap, label->text());
+        return need.width() <= box.width() && need.height() <= box.height();
+    };
+    if (font.pointSizeF() <= 0) return;  // a pixel-sized font is left as it is
+    for (qreal size = font.pointSizeF(); size > 3 && !fits(font); size -= 0.5)
+        font.setPointSizeF(size - 0.5);
+    label->setFont(font);
+}
+}  // namespace
+
 void PageWidget::SetText(int id, const std::string& utf8) {
     QWidget* w = ControlWidget(id);
     if (w == nullptr) return;
@@ -332,6 +351,7 @@ void PageWidget::SetText(int id, const std::string& utf8) {
             break;
         case ControlKind::StaticText:
             static_cast<QLabel*>(w)->setText(text);
+            FitLabel(static_cast<QLabel*>(w));
             break;
         case ControlKind::PushButton:
             static_cast<QPushButton*>(w)->setText(text);

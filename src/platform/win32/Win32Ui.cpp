@@ -116,6 +116,35 @@ IconHandle MakeIcon(const Image& image) {
     return handle;
 }
 
+struct FontDeleter {
+    void operator()(HFONT font) const { DeleteObject(font); }
+};
+using FontHandle = std::unique_ptr<std::remove_pointer_t<HFONT>, FontDeleter>;
+
+// A text that its rectangle cannot hold at the dialog font (a 63-character key has no place
+// to wrap) is shown smaller, whole, rather than cut off. Null: the dialog font fits.
+FontHandle FitFont(HDC dc, const std::wstring& text, int width, int height) {
+    const auto fits = [&](HGDIOBJ font) {
+        const HGDIOBJ old = SelectObject(dc, font);
+        RECT need{0, 0, width, 0};
+        DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &need,
+                  DT_CALCRECT | DT_LEFT | DT_WORDBREAK | DT_NOPREFIX);
+        SelectObject(dc, old);
+        return need.right <= width && need.bottom <= height;
+    };
+    if (fits(GetStockObject(DEFAULT_GUI_FONT))) return nullptr;
+    LOGFONTW look{};
+    GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof look, &look);
+    FontHandle font;
+    for (int size = look.lfHeight < 0 ? -look.lfHeight : look.lfHeight; size > 4; --size) {
+        look.lfHeight = -(size - 1);
+        look.lfWidth = 0;
+        font.reset(CreateFontIndirectW(&look));
+        if (!font || fits(font.get())) break;
+    }
+    return font;
+}
+
 HCURSOR CursorOf(CursorShape shape) {
     switch (shape) {
         case CursorShape::Hand:
@@ -303,7 +332,9 @@ void PaintControl(const WindowState& s, const DRAWITEMSTRUCT& item) {
     if (c->kind == ControlKind::StaticText && !c->text.empty()) {
         RECT box = rc;
         const int mode = SetBkMode(item.hDC, TRANSPARENT);
-        const HGDIOBJ font = SelectObject(item.hDC, GetStockObject(DEFAULT_GUI_FONT));
+        const FontHandle fitted = FitFont(item.hDC, c->text, w, h);
+        const HGDIOBJ font = SelectObject(
+            item.hDC, fitted ? static_cast<HGDIOBJ>(fitted.get()) : GetStockObject(DEFAULT_GUI_FONT));
         const COLORREF colour = SetTextColor(item.hDC, RGB(0, 0, 0));
         DrawTextW(item.hDC, c->text.c_str(), static_cast<int>(c->text.size()), &box,
                   DT_LEFT | DT_TOP | DT_WORDBREAK | DT_NOPREFIX);
