@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QCursor>
 #include <QEnterEvent>
 #include <QEventLoop>
 #include <QFont>
@@ -12,6 +13,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QMoveEvent>
 #include <QPainter>
 #include <QPixmap>
 #include <QPushButton>
@@ -75,6 +77,15 @@ public:
         update();
     }
     const QImage& Face() const { return m_face; }
+
+    // The page moved under a still mouse (a page opens, then is placed): a hotspot the
+    // mouse entered at the old place is no longer under it.
+    void ForgetStaleHover() {
+        if (!m_inside || m_pressed) return;
+        if (rect().contains(mapFromGlobal(QCursor::pos()))) return;
+        m_inside = false;
+        Change(HotState::Normal);
+    }
 
 protected:
     void paintEvent(QPaintEvent*) override {
@@ -169,6 +180,12 @@ void PageWidget::SetBackground(const Image& picture) {
     if (SameImage(image, m_background)) return;
     m_background = std::move(image);
     if (!m_inPaint) update();  // a paint in progress draws it anyway
+}
+
+void PageWidget::moveEvent(QMoveEvent* event) {
+    QWidget::moveEvent(event);
+    for (const Control& c : std::as_const(m_controls))
+        if (auto* face = dynamic_cast<FaceWidget*>(c.widget.data())) face->ForgetStaleHover();
 }
 
 void PageWidget::SetPageGeometry(const Rect& r) {
