@@ -4,6 +4,8 @@
 #include <QComboBox>
 #include <QFontMetrics>
 #include <QImage>
+#include <QKeyEvent>
+#include <QApplication>
 #include <QLineEdit>
 #include <QTest>
 
@@ -50,6 +52,16 @@ TEST_F(QtControlsTest, EditLimitCutsTypingAndEachKeystrokeReportsChanged) {
     page->SetLimit(1030, 0);  // 0: as long as the field allows
     QTest::keyClicks(C(1030), std::string(300, 'x').c_str());
     EXPECT_EQ(page->GetText(1030).size(), 303u);
+
+    // The limit counts characters, as the fake edits of the page tests do.
+    page->SetText(1030, "");
+    page->SetLimit(1030, 5);
+    for (int i = 0; i < 7; ++i) {
+        QKeyEvent key(QEvent::KeyPress, Qt::Key_Udiaeresis, Qt::NoModifier,
+                      QString::fromUtf8("\u00FC"));
+        QApplication::sendEvent(C(1030), &key);
+    }
+    EXPECT_EQ(page->GetText(1030), "\u00FC\u00FC\u00FC\u00FC\u00FC");
 }
 
 TEST_F(QtControlsTest, PasswordEditMasksWhatItHolds) {
