@@ -55,9 +55,8 @@ std::string OctetFields(const std::string& prefix, const std::string& address) {
 // Typed text inside a form-encoded or query body: only the bytes that would end the field
 // or start an escape are escaped, so "a&b=c" arrives whole and a space stays a space.
 std::string FieldValue(std::string_view text) {
-    return router::PercentEscape(text, [](unsigned char b) {
-        return b == '%' || b == '&' || b == '=' || b == '+';
-    });
+    return router::PercentEscape(
+        text, [](unsigned char b) { return b == '%' || b == '&' || b == '=' || b == '+'; });
 }
 
 // Typed text inside a request target: as in a body, and "#" so the rest is not taken for a
@@ -269,8 +268,8 @@ int CFunction::SetPppoe(const std::string& strUser, const std::string& strPasswo
         case Dialect::Query:
             return Post("/goform/asp_setPppoeWizard", std::string(kQueryPostHeader),
                         WithZero("username0=" + FieldValue(strUser) +
-                                 "&password0=" + FieldValue(strPassword) +
-                                 "&serviceName0=" + FieldValue(strService) + "&mtu0=" + FieldValue(strMtu) +
+                                 "&password0=" + FieldValue(strPassword) + "&serviceName0=" +
+                                 FieldValue(strService) + "&mtu0=" + FieldValue(strMtu) +
                                  "&pppoeConnectType=" + std::to_string(nConnectType) + "&" +
                                  ConnectFlags(nConnectType, FieldValue(strIdleTime), true)));
         case Dialect::FormEncoded: {
@@ -340,10 +339,11 @@ int CFunction::SetPptp(int nAddrMode, const std::string& strHostName,
             if (nAddrMode == 1)
                 body = "pptpIpMode=1&pptpIPAddr=" + strIp + "&pptpIPMaskAddr=" + strMask +
                        "&pptpDfGateway=" + strGateway + "&";
-            body +=
-                "pptpUserName=" + FieldValue(strUser) + "&pptpPassword=" + FieldValue(strPassword) +
-                "&pptpGateway=" + FieldValue(strServer) + "&pptpConntID=" + FieldValue(strConnId) +
-                "&pptpMTU=" + FieldValue(strMtu) + "&pptpConnectType=" + std::to_string(nConnectType);
+            body += "pptpUserName=" + FieldValue(strUser) +
+                    "&pptpPassword=" + FieldValue(strPassword) +
+                    "&pptpGateway=" + FieldValue(strServer) +
+                    "&pptpConntID=" + FieldValue(strConnId) + "&pptpMTU=" + FieldValue(strMtu) +
+                    "&pptpConnectType=" + std::to_string(nConnectType);
             if (nConnectType == 1) body += "&pptpIdleTime=" + FieldValue(strIdleTime);
             body += "&submit-url=%2Fwanpptp.asp&wanMode=3";
             return Post("/goform/formPPTPSetup", "", body);

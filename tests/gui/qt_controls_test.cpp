@@ -1,11 +1,11 @@
 // Native controls of the Qt adapter: edits, password edit, IP address control, drop list.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QComboBox>
 #include <QFontMetrics>
 #include <QImage>
 #include <QKeyEvent>
-#include <QApplication>
 #include <QLineEdit>
 #include <QTest>
 

@@ -157,9 +157,13 @@ TEST_F(SetPwdPage, ChangeSendsTheVerifiedAndTheNewPasswordAsAnsi) {
     ASSERT_EQ(changes.size(), 1u);
     EXPECT_EQ(changes[0].verb, "POST");
     EXPECT_EQ(changes[0].body,
-              "oldpass=Alt\xE9&newpass=Gr\xFC\xDF" "e1&confpass=Gr\xFC\xDF" "e1"
+              "oldpass=Alt\xE9&newpass=Gr\xFC\xDF"
+              "e1&confpass=Gr\xFC\xDF"
+              "e1"
               "&submit-url=%2Fsyspasswd.asp");
-    EXPECT_EQ(router.password, "Gr\xFC\xDF" "e1");
+    EXPECT_EQ(router.password,
+              "Gr\xFC\xDF"
+              "e1");
     // Check first, then the connection, then the change.
     const std::vector<std::string> order = {"index.asp", "index.asp", "index.asp",
                                             "/goform/formPasswordSetup"};

@@ -32,8 +32,10 @@ TEST_F(TypedText, AdminPasswordInEveryDialect) {
         std::string password, target, body;
     } cases[] = {
         // In a request target "#" is escaped too, and the transport encodes the space.
-        {2, "a&b#c+d", "/goform/asp_setUser?account=admin&password=a%26b%23c%2Bd&password2=a%26b%23c%2Bd", ""},
-        {2, "my pass?", "/goform/asp_setUser?account=admin&password=my%20pass?&password2=my%20pass?", ""},
+        {2, "a&b#c+d",
+         "/goform/asp_setUser?account=admin&password=a%26b%23c%2Bd&password2=a%26b%23c%2Bd", ""},
+        {2, "my pass?",
+         "/goform/asp_setUser?account=admin&password=my%20pass?&password2=my%20pass?", ""},
         {8, "a&b#c+d", "/goform/formPasswordSetup",
          "oldpass=5820&newpass=a%26b#c%2Bd&confpass=a%26b#c%2Bd&submit-url=%2Fsyspasswd.asp"},
         {8, "my pass", "/goform/formPasswordSetup",

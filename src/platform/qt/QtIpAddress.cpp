@@ -122,7 +122,8 @@ bool IpAddressEdit::eventFilter(QObject* watched, QEvent* event) {
                 if (!advanced && !field->text().isEmpty()) FocusField(index + 1);
                 return true;  // the dot is the separator, never field text
             }
-            if (!key->text().isEmpty() || key->key() < Qt::Key_Shift || key->key() > Qt::Key_ScrollLock)
+            if (!key->text().isEmpty() || key->key() < Qt::Key_Shift ||
+                key->key() > Qt::Key_ScrollLock)
                 m_advancedTo = -1;
             if (key->key() == Qt::Key_Backspace && field->cursorPosition() == 0 &&
                 !field->hasSelectedText() && index > 0) {

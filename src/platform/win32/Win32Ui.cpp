@@ -333,8 +333,8 @@ void PaintControl(const WindowState& s, const DRAWITEMSTRUCT& item) {
         RECT box = rc;
         const int mode = SetBkMode(item.hDC, TRANSPARENT);
         const FontHandle fitted = FitFont(item.hDC, c->text, w, h);
-        const HGDIOBJ font = SelectObject(
-            item.hDC, fitted ? static_cast<HGDIOBJ>(fitted.get()) : GetStockObject(DEFAULT_GUI_FONT));
+        const HGDIOBJ font = SelectObject(item.hDC, fitted ? static_cast<HGDIOBJ>(fitted.get())
+                                                           : GetStockObject(DEFAULT_GUI_FONT));
         const COLORREF colour = SetTextColor(item.hDC, RGB(0, 0, 0));
         DrawTextW(item.hDC, c->text.c_str(), static_cast<int>(c->text.size()), &box,
                   DT_LEFT | DT_TOP | DT_WORDBREAK | DT_NOPREFIX);

@@ -344,7 +344,8 @@ void DrawBands(QPainter& p) {
     p.fillRect(QRect(0, kBandBottom, 800, 3), kBandLine);
     p.fillRect(QRect(0, kFooterTop, 800, 60), kBand);
     p.fillRect(QRect(0, kFooterTop - 3, 800, 3), kBandLine);
-    Fitted(p, QRect(20, kFooterTop + 10, 300, 40), QStringLiteral("ZAVRO  ·  ") + QLatin1String(kDemoModelName), 16, true,
+    Fitted(p, QRect(20, kFooterTop + 10, 300, 40),
+           QStringLiteral("ZAVRO  ·  ") + QLatin1String(kDemoModelName), 16, true,
            QColor(0xCF, 0xE4, 0xEE), Qt::AlignLeft | Qt::AlignVCenter);
 }
 
@@ -357,8 +358,8 @@ void DrawBrand(QPainter& p, const PageLayout& page) {
     Fitted(p, QRect(free.left(), free.top() + 4, free.width(), 36), QStringLiteral("ZAVRO"), 30,
            true, Qt::white, Qt::AlignHCenter | Qt::AlignVCenter);
     Fitted(p, QRect(free.left(), free.top() + 40, free.width(), 22),
-           QStringLiteral("Setup Wizard  ·  ") + QLatin1String(kDemoModelName), 13, false, QColor(0xCF, 0xE4, 0xEE),
-           Qt::AlignHCenter | Qt::AlignVCenter);
+           QStringLiteral("Setup Wizard  ·  ") + QLatin1String(kDemoModelName), 13, false,
+           QColor(0xCF, 0xE4, 0xEE), Qt::AlignHCenter | Qt::AlignVCenter);
 }
 
 QStringList Lines(const QString& s) {
@@ -387,7 +388,8 @@ QImage RenderPage(const PageLayout& page, const Language* lang) {
         // Language choice: every shipped language greets the user.
         Fitted(p, QRect(40, 20, 720, 50), QStringLiteral("ZAVRO"), 40, true, Qt::white,
                Qt::AlignCenter);
-        Fitted(p, QRect(40, 68, 720, 30), QStringLiteral("Setup Wizard  ·  ") + QLatin1String(kDemoModelName), 16, false,
+        Fitted(p, QRect(40, 68, 720, 30),
+               QStringLiteral("Setup Wizard  ·  ") + QLatin1String(kDemoModelName), 16, false,
                QColor(0xCF, 0xE4, 0xEE), Qt::AlignCenter);
         Fitted(p, QRect(40, 130, 720, 34), QStringLiteral("Choose your language"), 24, true, kText,
                Qt::AlignCenter);

@@ -339,9 +339,9 @@ TEST(MediaTree, EveryStringIniHoldsEveryMessageKey) {
         bool utf16;
         std::u16string refused;  // "failed_setting" also names a router that refused
     };
-    for (const Expect& e : {Expect{1, false, u"did not accept"},
-                            Expect{2, false, u"niet geaccepteerd"},
-                            Expect{3, true, u"nicht \u00FCbernommen"}}) {
+    for (const Expect& e :
+         {Expect{1, false, u"did not accept"}, Expect{2, false, u"niet geaccepteerd"},
+          Expect{3, true, u"nicht \u00FCbernommen"}}) {
         const auto path = ProgramDir() / "image" / std::to_string(e.folder) / "string.ini";
         const auto ini = test::ParseIni(ReadBytes(path));
         ASSERT_TRUE(ini.error.empty()) << path << ": " << ini.error;
