@@ -64,19 +64,25 @@ RECT ToRECT(const Rect& r) {
     return RECT{r.x, r.y, r.x + (r.w < 0 ? 0 : r.w), r.y + (r.h < 0 ? 0 : r.h)};
 }
 
-// 0xAARRGGBB rows are a top-down 32-bit DIB as they stand.
-void DrawImage(HDC dc, int x, int y, const Image& image) {
+// 0xAARRGGBB rows are a top-down 32-bit DIB as they stand. False: no whole picture.
+bool DibOf(const Image& image, BITMAPINFO& info) {
     if (image.Empty() ||
         image.pixels.size() < static_cast<std::size_t>(image.width) * image.height) {
-        return;
+        return false;
     }
-    BITMAPINFO info{};
+    info = BITMAPINFO{};
     info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
     info.bmiHeader.biWidth = image.width;
     info.bmiHeader.biHeight = -image.height;
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
+    return true;
+}
+
+void DrawImage(HDC dc, int x, int y, const Image& image) {
+    BITMAPINFO info;
+    if (!DibOf(image, info)) return;
     SetDIBitsToDevice(dc, x, y, static_cast<DWORD>(image.width), static_cast<DWORD>(image.height),
                       0, 0, 0, static_cast<UINT>(image.height), image.pixels.data(), &info,
                       DIB_RGB_COLORS);
@@ -89,17 +95,8 @@ using IconHandle = std::unique_ptr<std::remove_pointer_t<HICON>, IconDeleter>;
 
 // A 32-bit icon from 0xAARRGGBB rows; the alpha channel is its mask.
 IconHandle MakeIcon(const Image& image) {
-    if (image.Empty() ||
-        image.pixels.size() < static_cast<std::size_t>(image.width) * image.height) {
-        return nullptr;
-    }
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = image.width;
-    info.bmiHeader.biHeight = -image.height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
+    BITMAPINFO info;
+    if (!DibOf(image, info)) return nullptr;
     void* bits = nullptr;
     HBITMAP colour = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
     if (colour == nullptr) return nullptr;
