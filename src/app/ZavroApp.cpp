@@ -47,7 +47,7 @@ int LanguageFromCommandLine(const std::string& commandLine) {
 
 BOOL CZavroApp::InitInstance() {
     // The firmware upload needs sockets; without them the program ends silently.
-    if (Ports().tcp == nullptr) return FALSE;
+    if (Ports().tcp == nullptr || !Ports().tcp->Startup()) return FALSE;
     SetLanguage(1);
     SetLanguage(LanguageFromCommandLine(Ports().system->CommandLine()));
     CZavroDlg dlg;

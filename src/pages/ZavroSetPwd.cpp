@@ -42,6 +42,11 @@ void CZavroSetPwd::OnNotify(int id, Notify code) {
     if (id == 1021 && code == Notify::SetFocus) CheckCurrentPassword();
 }
 
+// The router takes passwords as ANSI bytes, like every other typed text.
+bool CZavroSetPwd::CheckCurrentPassword() {
+    return CheckPassword(Utf8ToAnsi(Text(1020)));
+}
+
 bool CZavroSetPwd::CheckPassword(const std::string& password) {
     RouterFailure why;
     const int result = RunBlocking([&] {
@@ -66,8 +71,8 @@ bool CZavroSetPwd::CheckPassword(const std::string& password) {
 
 bool CZavroSetPwd::CheckBeforeChange(std::string& newPassword) {
     if (!CheckCurrentPassword()) return false;
-    newPassword = Text(1021);
-    if (newPassword != Text(1022)) {
+    newPassword = Utf8ToAnsi(Text(1021));
+    if (newPassword != Utf8ToAnsi(Text(1022))) {
         ShowMessage("Confirm_Pwd");
         m_window->SetFocus(1022);
         return false;

@@ -21,7 +21,7 @@ private:
     // TestLogin with the typed (or default) password; on success both theApp passwords
     // take it. On failure the focus goes back to 1020 and the message is shown.
     bool CheckPassword(const std::string& password);
-    bool CheckCurrentPassword() { return CheckPassword(Text(1020)); }
+    bool CheckCurrentPassword();
     // Apply steps 1 and 2: the current password, then the two new fields. Fills newPassword.
     bool CheckBeforeChange(std::string& newPassword);
     // Sends the new password; on success the page has closed and the hub has been asked

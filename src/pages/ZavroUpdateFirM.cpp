@@ -1,5 +1,6 @@
 #include "pages/ZavroUpdateFirM.h"
 
+#include <filesystem>
 #include <fstream>
 
 #include "app/Texts.h"
@@ -14,6 +15,14 @@ namespace zavro {
 namespace {
 constexpr int kPath = 1023;
 constexpr int kModelName = 1018;
+
+// A folder opens as a stream on some systems, yet it is no image: it cannot be opened.
+bool OpenImage(const std::string& path, std::ifstream& file) {
+    std::error_code error;
+    if (path.empty() || std::filesystem::is_directory(path, error)) return false;
+    file.open(path, std::ios::binary);
+    return file.is_open() && file.good();
+}
 
 // The acceptance check: the image's model code must be the router's.
 bool AcceptImage(const std::string& path, std::ifstream& file) {
@@ -60,8 +69,8 @@ void CZavroUpdateFirM::OnInitDialog() {
 
 void CZavroUpdateFirM::Upload() {
     const std::string path = m_window->GetText(kPath);
-    std::ifstream file(path, std::ios::binary);
-    if (path.empty() || !file) return;
+    std::ifstream file;
+    if (!OpenImage(path, file)) return;
     if (!AcceptImage(path, file)) {
         ShowMessage("Firm_Format_Worng");
         return;
@@ -120,8 +129,8 @@ void CZavroSetLanguage::OnInitDialog() {
 void CZavroSetLanguage::Update() {
     DisablePage();
     const std::string path = JoinPath(JoinPath(GetProgramFolder(), "Firmware"), "Firmware.bin");
-    std::ifstream file(path, std::ios::binary);
-    if (!file) {
+    std::ifstream file;
+    if (!OpenImage(path, file)) {
         EnablePage();
         return;
     }

@@ -36,6 +36,7 @@ int CZavroWait::DoModal() {
     Rect size = DialogUnitsToPixels({0, 0, 118, 44});
     m_window = Ports().ui->CreateWindow(*this, size, style);
     if (!m_window) return 0;
+    m_window->SetIcon(LoadIconResource(128));
     // Centred on the work area, where the user looks, not at the screen's corner.
     const Rect work = m_window->WorkArea();
     size.x = work.x + (work.w - size.w) / 2;

@@ -29,6 +29,8 @@ class ITcpFactory {
 public:
     virtual ~ITcpFactory() = default;
     virtual std::unique_ptr<ITcpSocket> Create() = 0;
+    // Whether the platform's socket layer started; without it the program cannot run.
+    virtual bool Startup() { return true; }
 };
 
 }  // namespace zavro

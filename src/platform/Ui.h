@@ -123,6 +123,9 @@ public:
     // that OnKeyDown does not swallow end it with 1 and 2.
     virtual int RunModal() = 0;
     virtual void EndModal(int code) = 0;
+
+    // The window's icon (title bar and task switcher, large and small).
+    virtual void SetIcon(const Image& icon) = 0;
 };
 
 struct WindowStyle {

@@ -49,6 +49,10 @@ std::string FindValueIn(const char* buffer, std::size_t size, std::string_view m
 
 int AnswerStatus(std::string_view answer) {
     if (answer.substr(0, 5) != "HTTP/") return 0;
+    // Only a line that has ended is a whole status line: "HTTP/1.1 20" may go on as 200.
+    const std::size_t end = answer.find('\n');
+    if (end == npos) return 0;
+    answer = answer.substr(0, end);
     const std::size_t space = answer.find(' ');
     if (space == npos || answer.size() < space + 4) return 0;
     int status = 0;

@@ -18,7 +18,8 @@ std::string ExtractSsid(std::string_view page);
 std::string FindValueIn(const char* buffer, std::size_t size, std::string_view marker,
                         std::size_t length, std::size_t scanLimit = 4096);
 
-// Status code of an answer that starts with an HTTP status line; 0 for anything else.
+// Status code of an answer that starts with a whole HTTP status line (its line break has
+// arrived); 0 for anything else.
 int AnswerStatus(std::string_view answer);
 
 // What the second upload request is made of, read out of the first request's redirect.

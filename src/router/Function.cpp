@@ -24,7 +24,7 @@ constexpr const char* kUserAgent = "Zavro";
 const std::string kRouterHost = "192.168.2.1";
 
 // The connect-type flags of the query dialect ("demand0"... for PPPoE, "dialOnDemand"... for
-// the tunnels); any other connect type adds nothing.
+// the tunnels); any other connect type adds nothing. The idle time comes escaped.
 std::string ConnectFlags(int type, const std::string& idle, bool pppoe) {
     const std::string demand = pppoe ? "demand0=" : "dialOnDemand=";
     const std::string reconnect = pppoe ? "&autoReconnect0=" : "&autoReconnect=";
@@ -52,13 +52,18 @@ std::string OctetFields(const std::string& prefix, const std::string& address) {
     return out;
 }
 
-// Typed text inside a form-encoded body or a query: the characters that would end the
-// field or change its decoding are escaped, so a password such as "a&b=c" arrives whole.
-// Anything else goes as typed, so ordinary names, numbers and addresses are unchanged.
+// Typed text inside a form-encoded or query body: only the bytes that would end the field
+// or start an escape are escaped, so "a&b=c" arrives whole and a space stays a space.
 std::string FieldValue(std::string_view text) {
+    return router::PercentEscape(
+        text, [](unsigned char b) { return b == '%' || b == '&' || b == '=' || b == '+'; });
+}
+
+// Typed text inside a request target: as in a body, and "#" so the rest is not taken for a
+// fragment; the transport encodes what a request line cannot carry.
+std::string TargetValue(std::string_view text) {
     return router::PercentEscape(text, [](unsigned char b) {
-        return b < 0x20 ||
-               std::string_view("%&+=#? ").find(static_cast<char>(b)) != std::string_view::npos;
+        return b == '%' || b == '&' || b == '=' || b == '+' || b == '#';
     });
 }
 
@@ -309,18 +314,18 @@ int CFunction::SetPppoe(const std::string& strUser, const std::string& strPasswo
         case Dialect::Query:
             return Post("/goform/asp_setPppoeWizard", std::string(kQueryPostHeader),
                         WithZero("username0=" + FieldValue(strUser) +
-                                 "&password0=" + FieldValue(strPassword) +
-                                 "&serviceName0=" + FieldValue(strService) + "&mtu0=" + strMtu +
+                                 "&password0=" + FieldValue(strPassword) + "&serviceName0=" +
+                                 FieldValue(strService) + "&mtu0=" + FieldValue(strMtu) +
                                  "&pppoeConnectType=" + std::to_string(nConnectType) + "&" +
-                                 ConnectFlags(nConnectType, strIdleTime, true)));
+                                 ConnectFlags(nConnectType, FieldValue(strIdleTime), true)));
         case Dialect::FormEncoded: {
             std::string body;
             if (nConnectType == 0 || nConnectType == 1 || nConnectType == 2) {
                 body = "pppUserName=" + FieldValue(strUser) +
                        "&pppPassword=" + FieldValue(strPassword) +
-                       "&pppServName=" + FieldValue(strService) + "&pppMTU=" + strMtu +
+                       "&pppServName=" + FieldValue(strService) + "&pppMTU=" + FieldValue(strMtu) +
                        "&pppConnectType=" + std::to_string(nConnectType);
-                if (nConnectType == 1) body += "&pppIdleTime=" + strIdleTime;
+                if (nConnectType == 1) body += "&pppIdleTime=" + FieldValue(strIdleTime);
                 body += "&submit-url=%2Fwanpppoe.asp&wanMode=2&ipMode=ppp";
             }
             return Post("/goform/formWanTcpipSetup", "", body);
@@ -367,10 +372,10 @@ int CFunction::SetPptp(int nAddrMode, const std::string& strHostName,
                 body = "pptpIpMode=1&" + OctetFields("wanip", strIp) + "&" +
                        OctetFields("wansm", strMask) + "&" + OctetFields("wangw", strGateway) + "&";
             body += "username=" + FieldValue(strUser) + "&password=" + FieldValue(strPassword) +
-                    "&wanmtu=" + strMtu + "&";
+                    "&wanmtu=" + FieldValue(strMtu) + "&";
             body += OctetFields("wansv", strServer) + "&";
             body += "pptpConnectType=" + std::to_string(nConnectType) + "&";
-            body += ConnectFlags(nConnectType, strIdleTime, false);
+            body += ConnectFlags(nConnectType, FieldValue(strIdleTime), false);
             return Post("/goform/asp_setPptpWizard", std::string(kQueryPostHeader), WithZero(body));
         }
         case Dialect::FormEncoded: {
@@ -380,11 +385,12 @@ int CFunction::SetPptp(int nAddrMode, const std::string& strHostName,
             if (nAddrMode == 1)
                 body = "pptpIpMode=1&pptpIPAddr=" + strIp + "&pptpIPMaskAddr=" + strMask +
                        "&pptpDfGateway=" + strGateway + "&";
-            body +=
-                "pptpUserName=" + FieldValue(strUser) + "&pptpPassword=" + FieldValue(strPassword) +
-                "&pptpGateway=" + FieldValue(strServer) + "&pptpConntID=" + FieldValue(strConnId) +
-                "&pptpMTU=" + strMtu + "&pptpConnectType=" + std::to_string(nConnectType);
-            if (nConnectType == 1) body += "&pptpIdleTime=" + strIdleTime;
+            body += "pptpUserName=" + FieldValue(strUser) +
+                    "&pptpPassword=" + FieldValue(strPassword) +
+                    "&pptpGateway=" + FieldValue(strServer) +
+                    "&pptpConntID=" + FieldValue(strConnId) + "&pptpMTU=" + FieldValue(strMtu) +
+                    "&pptpConnectType=" + std::to_string(nConnectType);
+            if (nConnectType == 1) body += "&pptpIdleTime=" + FieldValue(strIdleTime);
             body += "&submit-url=%2Fwanpptp.asp&wanMode=3";
             return Post("/goform/formPPTPSetup", "", body);
         }
@@ -430,9 +436,9 @@ int CFunction::SetL2tp(int nAddrMode, const std::string& strHostName,
                 body = "l2tpIpMode=1&" + OctetFields("wanip", strIp) + "&" +
                        OctetFields("wansm", strMask) + "&" + OctetFields("wangw", strGateway) + "&";
             body += "username=" + FieldValue(strUser) + "&password=" + FieldValue(strPassword) +
-                    "&wanmtu=" + strMtu + "&l2tpsrv=" + FieldValue(strServer) + "&";
+                    "&wanmtu=" + FieldValue(strMtu) + "&l2tpsrv=" + FieldValue(strServer) + "&";
             body += "l2tpConnectType=" + std::to_string(nConnectType) + "&";
-            body += ConnectFlags(nConnectType, strIdleTime, false);
+            body += ConnectFlags(nConnectType, FieldValue(strIdleTime), false);
             return Post("/goform/asp_setL2tpWizard", std::string(kQueryPostHeader), WithZero(body));
         }
         case Dialect::FormEncoded: {
@@ -444,9 +450,9 @@ int CFunction::SetL2tp(int nAddrMode, const std::string& strHostName,
                        "&L2TPDefGateway=" + strGateway;
             body += "&L2TPUserName=" + FieldValue(strUser) +
                     "&L2TPPassword=" + FieldValue(strPassword) +
-                    "&L2TPGateway=" + FieldValue(strServer) + "&L2TPMTU=" + strMtu +
+                    "&L2TPGateway=" + FieldValue(strServer) + "&L2TPMTU=" + FieldValue(strMtu) +
                     "&L2TPConnectType=" + std::to_string(nConnectType);
-            if (nConnectType == 1) body += "&L2TPIdleTime=" + strIdleTime;
+            if (nConnectType == 1) body += "&L2TPIdleTime=" + FieldValue(strIdleTime);
             body += "&submit-url=%2Fwanl2tp.asp&wanMode=6";
             return Post("/goform/formL2TPSetup", "", body);
         }
@@ -579,8 +585,8 @@ int CFunction::SetAdminPassword(const std::string& strCurrent, const std::string
         case Dialect::Query: {
             // The change's own answer is not judged: only a fresh login with the new
             // password shows that the router took it.
-            if (!Send("GET", "/goform/asp_setUser?account=admin&password=" + FieldValue(strNew) +
-                                 "&password2=" + FieldValue(strNew))
+            if (!Send("GET", "/goform/asp_setUser?account=admin&password=" + TargetValue(strNew) +
+                                 "&password2=" + TargetValue(strNew))
                      .ok)
                 return 1;
             m_pConnection = Open("admin", strNew);
@@ -681,9 +687,9 @@ std::string BuildUpload(const std::string& head, const std::string& bodyHead, st
     return buffer;
 }
 
-// An answer arrived and is not a refusal: a router that answers the upload with an error
-// status (wrong password, malformed message), or with no HTTP status line at all, has not
-// taken the image.
+// An answer arrived and is not a refusal. Only a whole status line with an error code
+// (wrong password, malformed message) says the router did not take the image; a first
+// chunk that stops inside the status line, or holds none, is still an answer.
 }  // namespace
 
 bool CFunction::Answered(CClientSocket& socket) {
@@ -692,8 +698,12 @@ bool CFunction::Answered(CClientSocket& socket) {
         return false;
     }
     const int status = router::AnswerStatus(socket.Text());
+    if (status < 400) {
+        m_lastFailure = {};
+        return true;
+    }
     NoteStatus(status);
-    return status >= 100 && status < 400;
+    return false;
 }
 
 bool CFunction::SendAll(CClientSocket& socket, const std::string& buffer) {

@@ -42,6 +42,7 @@ BOOL CPage::CreatePage() {
     style.name = m_strClassName;
     m_window = Ports().ui->CreateWindow(*this, r, style);
     if (!m_window) return FALSE;
+    m_window->SetIcon(m_hIcon);
     m_window->SetBackground(m_picture);
     OnInitDialog();
     return TRUE;

@@ -147,7 +147,8 @@ bool CPictureEx::PrepareCanvas(int width, int height) {
 bool CPictureEx::Play() {
     if (!m_initialised) return false;
     if (IsAnimated()) {
-        if (m_playing) return true;                // one worker per control
+        // An animation answers false, started or not: the worker draws, not Play.
+        if (m_playing) return false;               // one worker per control
         if (m_worker.joinable()) m_worker.join();  // one that stopped itself
         m_workerId = std::thread::id();
         m_exitEvent.Reset();
@@ -157,9 +158,8 @@ bool CPictureEx::Play() {
             m_worker = std::thread(&CPictureEx::AnimationLoop, this);
         } catch (const std::system_error&) {
             m_playing = false;
-            return false;
         }
-        return true;
+        return false;
     }
     {
         std::lock_guard lock(m_mutex);

@@ -1,7 +1,11 @@
 // Native controls of the Qt adapter: edits, password edit, IP address control, drop list.
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QComboBox>
+#include <QFontMetrics>
+#include <QImage>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QTest>
 
@@ -48,6 +52,16 @@ TEST_F(QtControlsTest, EditLimitCutsTypingAndEachKeystrokeReportsChanged) {
     page->SetLimit(1030, 0);  // 0: as long as the field allows
     QTest::keyClicks(C(1030), std::string(300, 'x').c_str());
     EXPECT_EQ(page->GetText(1030).size(), 303u);
+
+    // The limit counts characters, as the fake edits of the page tests do.
+    page->SetText(1030, "");
+    page->SetLimit(1030, 5);
+    for (int i = 0; i < 7; ++i) {
+        QKeyEvent key(QEvent::KeyPress, Qt::Key_Udiaeresis, Qt::NoModifier,
+                      QString::fromUtf8("\u00FC"));
+        QApplication::sendEvent(C(1030), &key);
+    }
+    EXPECT_EQ(page->GetText(1030), "\u00FC\u00FC\u00FC\u00FC\u00FC");
 }
 
 TEST_F(QtControlsTest, PasswordEditMasksWhatItHolds) {
@@ -102,6 +116,26 @@ TEST_F(QtControlsTest, IpAddressTypingMovesOnAfterThreeDigitsOrADot) {
     EXPECT_EQ(page->GetText(1032), "255.0.0.0");
     TypeIp(1032, "4x");  // letters are no octet text
     EXPECT_EQ(page->GetText(1032), "255.4.0.0");
+
+    // Typed over a full address: a dot after three digits never skips a field that
+    // holds a value, and one after fewer digits moves on and selects the next field.
+    const struct {
+        const char* before;
+        const char* keys;
+        const char* after;
+    } overtype[] = {
+        {"255.255.255.0", "255.255.255.128", "255.255.255.128"},
+        {"10.20.30.40", "192.168.2.1", "192.168.2.1"},
+        {"1.2.3.4", "9.8.7.6", "9.8.7.6"},
+        {"100.100..100", "100.7..5", "100.7.5.100"},  // a dot in an empty field stays
+    };
+    for (const auto& c : overtype) {
+        SCOPED_TRACE(c.keys);
+        page->SetText(1032, c.before);
+        Ip(1032)->FocusField(0);
+        TypeIp(1032, c.keys);
+        EXPECT_EQ(page->GetText(1032), c.after);
+    }
 }
 
 TEST_F(QtControlsTest, IpAddressReportsFocusOnlyWhenEnteringOrLeavingTheWholeControl) {
@@ -147,6 +181,40 @@ TEST_F(QtControlsTest, DropListSelectionAndUserChange) {
     EXPECT_EQ(page->GetText(1040), "Connect On Demand");
     EXPECT_EQ(events.Count(1040, Notify::SelChange), 1);
     EXPECT_FALSE(static_cast<QComboBox*>(C(1040))->isEditable());
+}
+
+// Right end of the dark ink a control shows, in pixels from its left edge (-1: none).
+int InkRight(QWidget* w) {
+    const QImage image = w->grab().toImage().convertToFormat(QImage::Format_ARGB32);
+    int right = -1;
+    for (int y = 0; y < image.height(); ++y)
+        for (int x = right + 1; x < image.width(); ++x)
+            if (qAlpha(image.pixel(x, y)) > 128 && qGray(image.pixel(x, y)) < 128) right = x;
+    return right;
+}
+
+TEST_F(QtControlsTest, LabelsShowAmpersandsAndWholeKeys) {
+    // The summary's fields: every "&" is a character, never a mnemonic.
+    page->CreateControl(1015, ControlKind::StaticText, {158, 364, 392, 23});
+    page->SetText(1015, "AB&C");
+    const int mnemonicWidth = InkRight(C(1015));
+    page->SetText(1015, "A&B&&C&");
+    const QFontMetrics metrics(C(1015)->font());
+    EXPECT_GT(InkRight(C(1015)), mnemonicWidth + metrics.horizontalAdvance(QLatin1Char('&')));
+
+    // A 63-character key shows whole in its rectangle: its last character too.
+    page->CreateControl(1075, ControlKind::StaticText, {243, 390, 309, 23});
+    const std::string key = "Kq7&Wm2" + std::string(55, 'x') + "Z";
+    ASSERT_EQ(key.size(), 63u);
+    page->SetText(1075, key.substr(0, 62));
+    const QImage without = C(1075)->grab().toImage();
+    page->SetText(1075, key);
+    EXPECT_NE(C(1075)->grab().toImage(), without);
+    const QFontMetrics fitted(C(1075)->font());
+    EXPECT_LE(fitted.horizontalAdvance(QString::fromStdString(key)), 309);
+    EXPECT_LE(fitted.height(), 23);
+    page->SetText(1075, "short");  // a text that fits keeps the page's font
+    EXPECT_EQ(C(1075)->font(), static_cast<qtui::QtWindow&>(*page).Widget()->font());
 }
 
 TEST_F(QtControlsTest, LabelsAndButtonsCarryTheirTextAndMove) {

@@ -60,6 +60,17 @@ TEST_F(QtWindowTest, PageIsFramelessAtTheGivenRectAndCarriesItsTitle) {
     EXPECT_TRUE(W(*dialog)->windowFlags().testFlag(Qt::WindowTitleHint));
     EXPECT_EQ(W(*dialog)->size(), QSize(177, 72));
     EXPECT_FALSE(page->WorkArea().w == 0);
+
+    // The icon given is the window's, pixel for pixel.
+    Image icon(32, 32, kBack);
+    icon.Fill({4, 4, 8, 8}, kFace);
+    for (IWindow* window : {page.get(), dialog.get()}) {
+        window->SetIcon(icon);
+        const QImage shown = W(*window)->windowIcon().pixmap(32, 32).toImage();
+        ASSERT_EQ(shown.size(), QSize(32, 32));
+        EXPECT_EQ(shown.pixel(5, 5), kFace);
+        EXPECT_EQ(shown.pixel(20, 20), kBack);
+    }
 }
 
 TEST_F(QtWindowTest, GrabShowsBackgroundAndHotspotFaceOnlyOnceSet) {
@@ -121,6 +132,31 @@ TEST_F(QtWindowTest, HotspotReportsHoverPressAndClick) {
     EXPECT_EQ(events.Count(1008, Notify::Clicked), 1);
     ASSERT_FALSE(events.hot.empty());
     EXPECT_EQ(events.hot.back(), std::make_pair(1008, HotState::Normal));
+}
+
+TEST_F(QtWindowTest, PagePlacedAwayFromAStillMouseDropsTheHoverFrame) {
+    // A page opens where the last one was, the mouse over its Contact spot, and is then
+    // placed elsewhere: the mouse is no longer over Contact.
+    auto page = Page({0, 0, 800, 600});
+    page->CreateControl(1004, ControlKind::Hotspot, {700, 550, 80, 30});
+    page->CreateControl(1008, ControlKind::Hotspot, {710, 22, 70, 75});
+    page->Show(true);
+    QWidget* contact = C(*page, 1004);
+    QCursor::setPos(contact->mapToGlobal(QPoint(10, 10)));
+    QTest::mouseMove(contact, QPoint(10, 10));
+    ASSERT_FALSE(events.hot.empty());
+    ASSERT_EQ(events.hot.back(), std::make_pair(1004, HotState::Hover));
+    page->SetGeometry({300, 200, 800, 600});
+    Pump();
+    EXPECT_EQ(events.hot.back(), std::make_pair(1004, HotState::Normal));
+
+    // Placed so that the mouse stays over it: the frame stays.
+    events.hot.clear();
+    QCursor::setPos(contact->mapToGlobal(QPoint(10, 10)));
+    QTest::mouseMove(contact, QPoint(10, 10));
+    page->SetGeometry({301, 200, 800, 600});
+    Pump();
+    EXPECT_EQ(events.hot, (std::vector<std::pair<int, HotState>>{{1004, HotState::Hover}}));
 }
 
 TEST_F(QtWindowTest, HiddenOrDisabledHotspotTakesNoClick) {

@@ -233,18 +233,25 @@ TEST_F(FirmwarePages, EveryFailureGivesFirmUpdateFailed) {
     EXPECT_EQ(watchedTcp.FreedWhileBusy(), 0);
 }
 
-TEST_F(FirmwarePages, FolderPathFailsWithoutSendingAnything) {
-    // A folder opens as a stream here and claims a huge length; it used to overflow the
-    // request size and end the program.
+TEST_F(FirmwarePages, FolderCannotBeOpenedOnEitherPage) {
+    // A folder opens as a stream here, yet it is no file: nothing happens, nothing connects.
     StartRouter(8);
     FakeWindow& w = OpenPage(WM_PAGE_UPDATEFIRM);
     ASSERT_TRUE(w.Type(1023, env.programDir.string()));
     ASSERT_TRUE(w.Click(1017));
-    EXPECT_EQ(Keys(), std::vector<std::string>{"Firm_Update_Failed"});
+    EXPECT_TRUE(Keys().empty());
     EXPECT_TRUE(Disabled(w, kFirmwarePageIds, std::size(kFirmwarePageIds)).empty());
-    const auto events = watchedTcp.Events();
-    EXPECT_EQ(std::count(events.begin(), events.end(), "send"), 0);
-    EXPECT_EQ(sim->GetState().firmwareUploads, 0);
+    EXPECT_EQ(watchedTcp.Created(), 0);
+    EXPECT_TRUE(sim->Requests().empty());
+
+    // The language page's shipped image as a folder.
+    std::filesystem::create_directories(env.programDir / "Firmware" / "Firmware.bin");
+    FakeWindow& language = OpenPage(WM_PAGE_SETLANGUAGE);
+    ASSERT_TRUE(language.Click(1066));
+    EXPECT_TRUE(Keys().empty());
+    EXPECT_TRUE(Disabled(language, kLanguagePageIds, std::size(kLanguagePageIds)).empty());
+    EXPECT_EQ(watchedTcp.Created(), 0);
+    EXPECT_TRUE(sim->Requests().empty());
 }
 
 TEST_F(FirmwarePages, OtherModelsRefuseEveryImageBeforeConnecting) {

@@ -288,6 +288,10 @@ TEST_F(ResultPage, PageClosedWhileTheWorkerSleepsDropsTheOutcome) {
         EXPECT_TRUE(Closed(page));
         env.ui.RunPending();  // the hub has freed the page object
         const std::size_t windows = env.ui.History().size();
+        // Closing neither waited for the worker nor woke it: it still sleeps, unasked.
+        EXPECT_EQ(RunningWorkers(), 1u);
+        EXPECT_EQ(env.clock.Blocked(), 1u);
+        EXPECT_TRUE(sim->InternetRequests().empty());
 
         env.clock.Advance(150000);
         ASSERT_TRUE(WorkersDone());
@@ -300,6 +304,15 @@ TEST_F(ResultPage, PageClosedWhileTheWorkerSleepsDropsTheOutcome) {
         sim->Stop();
     }
     EXPECT_EQ(env.system.Exits(), (std::vector<int>{1, 1}));
+
+    // Shutting the workers down wakes the sleeping one and joins it: no check is made.
+    StartRouter(8);
+    theApp.m_bResultDone = 0;
+    OpenPage(WM_PAGE_SUCCESS);
+    ASSERT_TRUE(WorkerSleeping());
+    StopAllWorkers();
+    EXPECT_EQ(RunningWorkers(), 0u);
+    EXPECT_TRUE(sim->InternetRequests().empty());
 }
 
 // ---- the failure page ----

@@ -34,6 +34,7 @@ protected:
 TEST_F(SetPwdPage, OpensEmptyWithLimitsAndModelName) {
     test::FakeWindow& w = Open(WM_PAGE_SETPWD);
     EXPECT_EQ(w.Title(), "CZavroSetPwd");
+    EXPECT_TRUE(router.requests.empty());  // nothing is asked of the router on opening
     for (int id : {1020, 1021, 1022}) {
         EXPECT_EQ(w.GetText(id), "") << id;
         EXPECT_EQ(w.Control(id)->kind, ControlKind::PasswordEdit) << id;
@@ -41,16 +42,19 @@ TEST_F(SetPwdPage, OpensEmptyWithLimitsAndModelName) {
     EXPECT_EQ(w.GetText(1018), "QX-3150NS");
     EXPECT_EQ(w.ControlRect(1077), (Rect{544, 492, 52, 25}));
     EXPECT_EQ(w.ControlRect(1021), (Rect{399, 334, 133, 18}));
-    // A 31st character cannot be typed into the new fields; the current one has no limit.
-    const std::string longText(40, 'x');
-    w.Type(1022, longText);
-    EXPECT_EQ(w.GetText(1022), std::string(30, 'x'));
+    // A 31st character cannot be typed into the new fields, however many bytes each one
+    // takes; the current one has no limit.
+    std::string longText;
+    for (int i = 0; i < 40; ++i) longText += "\u00FC";
+    for (int id : {1021, 1022}) {
+        w.Type(id, longText);
+        EXPECT_EQ(w.GetText(id), longText.substr(0, 60)) << id;
+    }
     w.Type(1020, longText);
     EXPECT_EQ(w.GetText(1020), longText);
     for (int id : {1003, 1004, 1008, 1009, 1010, 1011, 1012, 1013, 1014, 1015, 1077})
         EXPECT_EQ(w.CursorOver(id), CursorShape::Hand) << id;
     EXPECT_EQ(w.CursorOver(1020), CursorShape::Arrow);
-    EXPECT_TRUE(router.requests.empty());  // nothing is asked of the router on opening
 }
 
 TEST_F(SetPwdPage, ModelTwoHasNoWirelessTabs) {
@@ -143,17 +147,30 @@ TEST_F(SetPwdPage, ApplyOutcomes) {
     }
 }
 
-TEST_F(SetPwdPage, ChangeSendsTheVerifiedAndTheNewPassword) {
-    test::FakeWindow& w = Fill("5820", "abc", "abc");
+TEST_F(SetPwdPage, ChangeSendsTheVerifiedAndTheNewPasswordAsAnsi) {
+    // Typed text is UTF-8; the router knows the passwords as their single-byte forms.
+    router.password = "Alt\xE9";
+    test::FakeWindow& w = Fill("Alt\u00E9", "Gr\u00FC\u00DFe1", "Gr\u00FC\u00DFe1");
     ASSERT_TRUE(w.Click(1013));
+    EXPECT_EQ(Messages(), std::vector<std::string>{"NewPwd_Set_Success"});
     const auto changes = router.To("/goform/formPasswordSetup");
     ASSERT_EQ(changes.size(), 1u);
     EXPECT_EQ(changes[0].verb, "POST");
-    EXPECT_EQ(changes[0].body, "oldpass=5820&newpass=abc&confpass=abc&submit-url=%2Fsyspasswd.asp");
+    EXPECT_EQ(changes[0].body,
+              "oldpass=Alt\xE9&newpass=Gr\xFC\xDF"
+              "e1&confpass=Gr\xFC\xDF"
+              "e1"
+              "&submit-url=%2Fsyspasswd.asp");
+    EXPECT_EQ(router.password,
+              "Gr\xFC\xDF"
+              "e1");
     // Check first, then the connection, then the change.
     const std::vector<std::string> order = {"index.asp", "index.asp", "index.asp",
                                             "/goform/formPasswordSetup"};
     EXPECT_EQ(router.Objects(), order);
+    // The summary shows it as typed.
+    theApp.m_strSSID = "Porch";  // chosen, so the summary reads nothing back
+    EXPECT_EQ(Open(WM_PAGE_WPACONFIGURE).GetText(1076), "Gr\u00FC\u00DFe1");
 }
 
 TEST_F(SetPwdPage, MismatchPutsTheFocusIntoTheConfirmation) {

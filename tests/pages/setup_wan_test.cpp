@@ -319,9 +319,12 @@ TEST_F(WanPages, CableModemInputRules) {
 
 TEST_F(WanPages, CableModemLimitsAndPlaces) {
     test::FakeWindow& w = Open(WM_PAGE_CABLEMODEM);
-    w.Type(1030, std::string(31, 'h'));
+    // Limits count characters: 30 two-byte letters fit, the 31st does not.
+    std::string host;
+    for (int i = 0; i < 31; ++i) host += "\u00E9";
+    w.Type(1030, host);
     w.Type(1031, "001122AABBCCDD");
-    EXPECT_EQ(w.GetText(1030), std::string(30, 'h'));
+    EXPECT_EQ(w.GetText(1030), host.substr(0, 60));
     EXPECT_EQ(w.GetText(1031), "001122AABBCC");
     EXPECT_EQ(w.ControlRect(1030), (Rect{415, 302, 133, 21}));
     EXPECT_EQ(w.ControlRect(1031), (Rect{415, 333, 133, 21}));

@@ -8,6 +8,7 @@
 #include "app/ZavroDlg.h"
 #include "pages/ZavroWait.h"
 #include "support/TestEnv.h"
+#include "ui/ButtonST.h"
 
 namespace zavro {
 namespace {
@@ -54,6 +55,8 @@ TEST(WaitDialog, LabelTextAndButtonAfterTheTimer) {
     theApp.m_pszRebootKey = kRebootKeyWpa;
     env.ui.onModal = [&](test::FakeWindow& w) {
         EXPECT_TRUE(w.Style().modalFrame);
+        EXPECT_FALSE(w.Icon().Empty());
+        EXPECT_EQ(w.Icon().pixels, LoadIconResource(128).pixels);
         EXPECT_EQ(w.GetText(1061), "WPA_Reboot");
         EXPECT_EQ(w.Caption(), "Zavro");
         // Centred on the work area.
@@ -141,10 +144,12 @@ TEST_F(OfflinePages, WirelessNameDefaultsAndEmptyName) {
     EXPECT_EQ(theApp.m_strSSID, "");
 }
 
-TEST_F(OfflinePages, WirelessTabsHiddenForModelTwo) {
+TEST_F(OfflinePages, WirelessTabsHiddenForModelTwoAndEveryPageHasTheProgramIcon) {
     theApp.SetModel(2);
     for (unsigned page : {WM_PAGE_ESSID, WM_PAGE_SETWPA, WM_PAGE_UPDATEFIRM}) {
         test::FakeWindow& w = Open(page);
+        EXPECT_FALSE(w.Icon().Empty()) << w.Title();
+        EXPECT_EQ(w.Icon().pixels, LoadIconResource(128).pixels) << w.Title();
         EXPECT_FALSE(w.IsControlVisible(1015)) << w.Title();
         EXPECT_FALSE(w.IsControlVisible(1014)) << w.Title();
         EXPECT_TRUE(w.IsControlVisible(1010)) << w.Title();

@@ -17,6 +17,20 @@ std::string FormField(const std::string& name, const std::string& value) {
            value + "\r\n";
 }
 
+// The page with its apply step watched: what Next hands to it.
+class WatchedTelstra final : public CZavroTelstra {
+public:
+    WatchedTelstra() : CZavroTelstra(nullptr) {}
+    std::vector<std::string> applied;  // user, password, switch, server
+
+protected:
+    void Apply(std::string strUser, std::string strPassword, std::string strSwitch,
+               std::string strServer) override {
+        applied = {strUser, strPassword, strSwitch, strServer};
+        CZavroTelstra::Apply(strUser, strPassword, strSwitch, strServer);
+    }
+};
+
 class TelstraPage : public test::WanPageTest {
 protected:
     void SetUp() override {
@@ -62,7 +76,11 @@ TEST_F(TelstraPage, ModelTwoHasNoWirelessHotspots) {
 }
 
 TEST_F(TelstraPage, ServerBoxShowsTheFieldAndKeepsWhatWasTyped) {
-    FakeWindow& w = OpenPage();
+    WatchedTelstra page;
+    ASSERT_TRUE(page.CreatePage());
+    page.ShowWindow(true);
+    FakeWindow& w = *env.ui.Top();
+    ASSERT_EQ(w.Events(), &page);
     EXPECT_FALSE(w.Type(1025, "1.2.3.4"));  // hidden
     ASSERT_TRUE(w.Click(1047));
     EXPECT_TRUE(w.IsControlVisible(1025));
@@ -71,11 +89,12 @@ TEST_F(TelstraPage, ServerBoxShowsTheFieldAndKeepsWhatWasTyped) {
     ASSERT_TRUE(w.Type(1025, "61.9.1.2"));
     ASSERT_TRUE(w.Click(1047));
     EXPECT_FALSE(w.IsControlVisible(1025));
-    EXPECT_EQ(Page(w).ServerSwitch(), "");
+    EXPECT_EQ(page.ServerSwitch(), "");
 
     // Switch off: the typed address is passed, but the request leaves it out.
     FillAccount(w);
     ASSERT_TRUE(w.Click(1013));
+    EXPECT_EQ(page.applied, (std::vector<std::string>{"bob", "pw", "", "61.9.1.2"}));
     ASSERT_EQ(router.Settings().size(), 1u);
     const auto settings = router.Settings();
     const auto& r = settings[0];

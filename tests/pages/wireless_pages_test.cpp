@@ -483,18 +483,9 @@ TEST_F(WirelessPages, SummaryShowsAMessageWhenTheRouterCannotBeReached) {
     }
 }
 
-TEST_F(WirelessPages, SummaryShowsEveryAmpersand) {
-    Reset(8);
-    theApp.m_strSSID = "A&B&&C&";
-    theApp.m_strWPAKey = "&&key&";
-    theApp.m_strNewPassword = "p&w";
-    FakeWindow& w = Open(WM_PAGE_WPACONFIGURE);
-    EXPECT_EQ(w.GetText(1015), "A&B&&C&");
-    EXPECT_EQ(w.GetText(1075), "&&key&");
-    EXPECT_EQ(w.GetText(1076), "p&w");
-    EXPECT_TRUE(sim->Requests().empty());  // a chosen name is not read back
-
-    // A name read from the router keeps its ampersands too.
+// How the labels show an "&" is the adapters' (the Qt and Win32 label tests); here the name
+// read from the router reaches them undoubled.
+TEST_F(WirelessPages, SummaryKeepsTheAmpersandsOfANameReadFromTheRouter) {
     Reset(2);
     routersim::State state;
     state.ssid = "x&&y";

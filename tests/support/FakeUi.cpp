@@ -247,9 +247,17 @@ bool FakeWindow::Type(int id, const std::string& text) {
     if (it == m_controls.end() || !it->second.visible || !it->second.enabled) return false;
     if (m_toolkit.Waiting()) return false;
     SetFocus(id);
+    // Real edits count characters, not the bytes of their UTF-8 form.
     std::string t = text;
-    if (it->second.limit > 0 && static_cast<int>(t.size()) > it->second.limit)
-        t.resize(static_cast<std::size_t>(it->second.limit));
+    int chars = 0;
+    for (std::size_t i = 0; i < t.size(); ++i) {
+        if ((static_cast<unsigned char>(t[i]) & 0xC0) == 0x80) continue;  // continuation byte
+        if (it->second.limit > 0 && chars == it->second.limit) {
+            t.resize(i);
+            break;
+        }
+        ++chars;
+    }
     it->second.text = t;
     const Notify code =
         it->second.kind == ControlKind::IpAddress ? Notify::FieldChanged : Notify::Changed;

@@ -66,6 +66,7 @@ public:
     std::shared_ptr<IPoster> Poster() override;
     int RunModal() override;
     void EndModal(int code) override;
+    void SetIcon(const Image& icon) override { m_icon = icon; }
 
     // Test side.
     // The page's class name (what tests find windows by); Caption() is what the user sees.
@@ -75,6 +76,7 @@ public:
     const WindowStyle& Style() const { return m_style; }
     bool Destroyed() const { return m_destroyed; }
     const Image& Background() const { return m_background; }
+    const Image& Icon() const { return m_icon; }
     const FakeControl* Control(int id) const;
     bool HasControl(int id) const { return Control(id) != nullptr; }
     int Focus() const { return m_focus; }
@@ -101,6 +103,7 @@ private:
     Rect m_geometry;
     WindowStyle m_style;
     Image m_background;
+    Image m_icon;
     bool m_visible = false;
     bool m_destroyed = false;
     std::map<int, FakeControl> m_controls;

@@ -44,7 +44,11 @@ TEST(StartupLanguage, InitInstanceTakesTheWholeCommandLine) {
 
 TEST(StartupLanguage, NoSocketLayerEndsWithoutAWindow) {
     test::TestEnv env;
-    Ports().tcp = nullptr;
+    struct NoSocketLayer final : ITcpFactory {
+        std::unique_ptr<ITcpSocket> Create() override { return nullptr; }
+        bool Startup() override { return false; }
+    } tcp;
+    Ports().tcp = &tcp;
     EXPECT_EQ(theApp.InitInstance(), FALSE);
     EXPECT_TRUE(env.ui.History().empty());
     EXPECT_TRUE(env.ui.Messages().empty());

@@ -40,11 +40,23 @@ TEST(RouterFindValue, OffsetAfterMarker) {
     EXPECT_EQ(FindValueIn(buf.data(), buf.size(), "Absent", 5), "null");
 }
 
-TEST(RouterFindValue, RepeatedPrefixIsStillFound) {
-    std::string buf(400, '\0');
-    buf.replace(0, 8, "MMMoved!");
-    buf.replace(6 + 103, 2, "ok");  // "Moved" ends at index 6
-    EXPECT_EQ(FindValueIn(buf.data(), buf.size(), "Moved", 2), "ok");
+TEST(RouterFindValue, ScanRestartsAfterEachStartingByte) {
+    // Inputs where a scan that goes on from the mismatching byte misses the marker: the
+    // failed attempt began one byte before the real match.
+    const struct {
+        std::string text, marker;
+        std::size_t last;  // index of the marker's last character in text
+    } cases[] = {
+        {"HTTP/1.1 301 MMoved Permanently", "Moved Permanently", 30},
+        {"xababac", "abac", 6},
+        {"aaab", "aab", 3},
+    };
+    for (const auto& c : cases) {
+        std::string buf(400, '\0');
+        buf.replace(0, c.text.size(), c.text);
+        buf.replace(c.last + 103, 2, "ok");
+        EXPECT_EQ(FindValueIn(buf.data(), buf.size(), c.marker, 2), "ok") << c.text;
+    }
 }
 
 TEST(RouterFindValue, BoundsOfScanAndBuffer) {
@@ -63,21 +75,24 @@ TEST(RouterFindValue, BoundsOfScanAndBuffer) {
     EXPECT_EQ(FindValueIn(tiny.data(), tiny.size(), "MARKER", 10), "");
 }
 
-TEST(RouterAnswerStatus, StatusLineOnly) {
+TEST(RouterAnswerStatus, WholeStatusLineOnly) {
     const struct {
         const char* text;
         int status;
     } cases[] = {
         {"HTTP/1.1 200 OK\r\n", 200},
-        {"HTTP/1.0 301 Moved Permanently", 301},
+        {"HTTP/1.0 301 Moved Permanently\r\nLocation: /x\r\n", 301},
         {"HTTP/1.1 401\r\n", 401},
-        {"HTTP/1.1 404", 404},
-        {"HTTP/1.1 2000 OK", 0},
+        {"HTTP/1.1 500 Error\n", 500},
+        // The line has not ended: the code may still go on.
+        {"HTTP/1.1 404", 0},
+        {"HTTP/1.1 500 Internal Server", 0},
         {"HTTP/1.1 20", 0},
-        {"HTTP/1.1 2x0 OK", 0},
-        {"ICY 200 OK", 0},
+        {"HTTP/1.1 2000 OK\r\n", 0},
+        {"HTTP/1.1 2x0 OK\r\n", 0},
+        {"ICY 200 OK\r\n", 0},
         {"", 0},
-        {"garbage HTTP/1.1 500", 0},
+        {"garbage HTTP/1.1 500\r\n", 0},
     };
     for (const auto& c : cases) EXPECT_EQ(AnswerStatus(c.text), c.status) << c.text;
 }

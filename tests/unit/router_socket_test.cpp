@@ -2,10 +2,12 @@
 #include <gtest/gtest.h>
 
 #include <deque>
+#include <sstream>
 #include <string>
 
 #include "platform/Platform.h"
 #include "router/ClientSocket.h"
+#include "router/Function.h"
 #include "support/TestClock.h"
 
 namespace zavro {
@@ -149,6 +151,32 @@ TEST_F(RouterSocket, NotificationsAndFindValue) {
     EXPECT_EQ(s.m_nReceived, 0);
     s.Cancel();
     EXPECT_EQ(m_script.cancels, 1);
+}
+
+// The one-part upload judges the first chunk of the answer: only a whole status line with
+// an error code is a refusal.
+TEST_F(RouterSocket, UploadAnswerIsRefusedOnlyByAWholeErrorStatusLine) {
+    const struct {
+        const char* chunk;
+        int result;
+    } cases[] = {
+        {"HTTP/1.1 20", 1},  // the line goes on in a later chunk
+        {"HTTP/1.1 200 OK\r\n", 1},
+        {"HTTP/1.1 302 Found\r\nLocation: /x\r\n", 1},
+        {"<html>upgrading", 1},
+        {"HTTP/1.1 500 Internal Server Error\r\n", 0},
+        {"HTTP/1.1 401 Unauthorized\r\n", 0},
+        {"<error>", 0},
+    };
+    for (const auto& c : cases) {
+        CClientSocket s;
+        ASSERT_EQ(ConnectClientSocket("192.168.2.1", 80, &s), 1);
+        m_script.chunks = {c.chunk};
+        CFunction f;
+        f.m_pSocket = &s;
+        std::istringstream image("image");
+        EXPECT_EQ(f.UploadFirmware("/fw.bin", image, 8), c.result) << c.chunk;
+    }
 }
 
 }  // namespace

@@ -198,7 +198,7 @@ std::uint16_t ClosedPort() {
 
 TEST(WinsockTest, UploadReplyAndCancel) {
     WinsockFactory tcp;
-    ASSERT_TRUE(tcp.Started());
+    ASSERT_TRUE(tcp.Startup());  // what the program checks before its first window
     Listener server;
     std::string received;
     std::thread peer([&] {

@@ -75,6 +75,82 @@ TEST_F(Win32UiTest, PageIsABorderlessPopupOfTheGivenPlace) {
     EXPECT_GT(area.h, 0);
     window->Show(false);
     EXPECT_FALSE(window->IsVisible());
+
+    // The icon given is the window's, large and small.
+    EXPECT_EQ(SendMessageW(page, WM_GETICON, ICON_BIG, 0), 0);
+    window->SetIcon(Image(32, 32, 0xFF0B5FA5u));
+    for (WPARAM which : {ICON_BIG, ICON_SMALL}) {
+        const auto icon = reinterpret_cast<HICON>(SendMessageW(page, WM_GETICON, which, 0));
+        ASSERT_NE(icon, nullptr) << which;
+        ICONINFO info{};
+        ASSERT_TRUE(GetIconInfo(icon, &info));
+        BITMAP bitmap{};
+        GetObjectW(info.hbmColor, sizeof bitmap, &bitmap);
+        EXPECT_EQ(bitmap.bmWidth, 32);
+        std::uint32_t pixel = 0;
+        EXPECT_EQ(GetBitmapBits(info.hbmColor, sizeof pixel, &pixel), LONG{sizeof pixel});
+        EXPECT_EQ(pixel & 0xFFFFFFu, 0x0B5FA5u);
+        DeleteObject(info.hbmColor);
+        DeleteObject(info.hbmMask);
+    }
+}
+
+// Right end of the dark ink the page paints for a label of w by h pixels (-1: none).
+int InkRight(HWND page, HWND label, int id, int w, int h) {
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = w;
+    info.bmiHeader.biHeight = -h;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP bitmap = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    HDC dc = CreateCompatibleDC(nullptr);
+    const HGDIOBJ old = SelectObject(dc, bitmap);
+    DRAWITEMSTRUCT item{};
+    item.CtlType = ODT_STATIC;
+    item.CtlID = static_cast<UINT>(id);
+    item.itemAction = ODA_DRAWENTIRE;
+    item.hwndItem = label;
+    item.hDC = dc;
+    item.rcItem = {0, 0, w, h};
+    SendMessageW(page, WM_DRAWITEM, static_cast<WPARAM>(id), reinterpret_cast<LPARAM>(&item));
+    GdiFlush();
+    int right = -1;
+    const auto* px = static_cast<const std::uint32_t*>(bits);
+    for (int y = 0; y < h; ++y)
+        for (int x = right + 1; x < w; ++x) {
+            const std::uint32_t p = px[y * w + x];
+            if (((p >> 16) & 0xFF) + ((p >> 8) & 0xFF) + (p & 0xFF) < 0x66) right = x;
+        }
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    DeleteObject(bitmap);
+    return right;
+}
+
+TEST_F(Win32UiTest, LabelsShowAmpersandsAndWholeKeys) {
+    // The summary's fields: every "&" is a character, never a mnemonic.
+    window->CreateControl(1015, ControlKind::StaticText, {158, 364, 392, 23});
+    window->SetText(1015, "AB&C");
+    const int mnemonicWidth = InkRight(Page(), Control(1015), 1015, 392, 23);
+    ASSERT_GT(mnemonicWidth, 0);
+    window->SetText(1015, "A&B&&C&");
+    EXPECT_GT(InkRight(Page(), Control(1015), 1015, 392, 23), mnemonicWidth + 4);
+    EXPECT_EQ(window->GetText(1015), "A&B&&C&");
+
+    // A 63-character key shows whole in its rectangle: its last character too. Painted
+    // wider than its rectangle, a cut text would end at the rectangle's edge.
+    window->CreateControl(1075, ControlKind::StaticText, {243, 390, 309, 23});
+    const std::string key = "Kq7&Wm2" + std::string(55, 'x') + "Z";
+    window->SetText(1075, key.substr(0, 62));
+    const int shorter = InkRight(Page(), Control(1075), 1075, 309, 23);
+    window->SetText(1075, key);
+    const int whole = InkRight(Page(), Control(1075), 1075, 309, 23);
+    EXPECT_GT(whole, 0);
+    EXPECT_LT(whole, 309);
+    EXPECT_NE(whole, shorter);
 }
 
 TEST_F(Win32UiTest, HotspotReportsItsStatesAndClicksOnlyWhenReleasedOverItself) {

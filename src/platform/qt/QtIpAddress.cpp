@@ -60,6 +60,7 @@ QString IpAddressEdit::Text() const {
 }
 
 void IpAddressEdit::SetText(const QString& text) {
+    m_advancedTo = -1;
     const QStringList parts = text.trimmed().split(QLatin1Char('.'));
     for (int i = 0; i < kFields; ++i) {
         const QString part = i < parts.size() ? parts[i].trimmed() : QString();
@@ -68,6 +69,7 @@ void IpAddressEdit::SetText(const QString& text) {
 }
 
 void IpAddressEdit::ClearByUser() {
+    m_advancedTo = -1;
     for (int i = 0; i < kFields; ++i) {
         QLineEdit* field = m_fields[static_cast<std::size_t>(i)];
         if (field->text().isEmpty()) continue;
@@ -91,7 +93,11 @@ void IpAddressEdit::FieldEdited(int index) {
     if (field->text().toInt() > 255) field->setText(QStringLiteral("255"));
     m_current = index;
     if (onFieldChanged) onFieldChanged(index);
-    if (field->text().size() == 3 && index + 1 < kFields) FocusField(index + 1);
+    m_advancedTo = -1;
+    if (field->text().size() == 3 && index + 1 < kFields) {
+        FocusField(index + 1);
+        m_advancedTo = index + 1;
+    }
 }
 
 int IpAddressEdit::IndexOf(QObject* field) const {
@@ -109,11 +115,16 @@ bool IpAddressEdit::eventFilter(QObject* watched, QEvent* event) {
             auto* key = static_cast<QKeyEvent*>(event);
             QLineEdit* field = m_fields[static_cast<std::size_t>(index)];
             if (key->text() == QLatin1String(".")) {
-                // After three digits the caret has moved on already; the dot the user
-                // types next must not skip a field.
-                if (!field->text().isEmpty()) FocusField(index + 1);
+                // After three digits the caret has moved on already: the dot the user
+                // types next is that move, even over a field that holds a value.
+                const bool advanced = index == m_advancedTo;
+                m_advancedTo = -1;
+                if (!advanced && !field->text().isEmpty()) FocusField(index + 1);
                 return true;  // the dot is the separator, never field text
             }
+            if (!key->text().isEmpty() || key->key() < Qt::Key_Shift ||
+                key->key() > Qt::Key_ScrollLock)
+                m_advancedTo = -1;
             if (key->key() == Qt::Key_Backspace && field->cursorPosition() == 0 &&
                 !field->hasSelectedText() && index > 0) {
                 FocusField(index - 1);
@@ -123,6 +134,7 @@ bool IpAddressEdit::eventFilter(QObject* watched, QEvent* event) {
             break;
         }
         case QEvent::FocusIn:
+            if (index != m_advancedTo) m_advancedTo = -1;
             m_current = index;
             if (!m_hasFocus) {
                 m_hasFocus = true;

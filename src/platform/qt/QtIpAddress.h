@@ -40,6 +40,8 @@ private:
     std::array<QLineEdit*, kFields> m_fields{};  // children of this frame
     int m_current = 0;
     bool m_hasFocus = false;
+    // The field the caret moved to after three digits; a dot typed next is that move.
+    int m_advancedTo = -1;
 };
 
 }  // namespace zavro::qtui

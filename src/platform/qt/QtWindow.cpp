@@ -3,13 +3,19 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QCursor>
 #include <QEnterEvent>
 #include <QEventLoop>
+#include <QFont>
+#include <QFontMetrics>
+#include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QMoveEvent>
 #include <QPainter>
+#include <QPixmap>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
@@ -78,6 +84,15 @@ public:
         update();
     }
     const QImage& Face() const { return m_face; }
+
+    // The page moved under a still mouse (a page opens, then is placed): a hotspot the
+    // mouse entered at the old place is no longer under it.
+    void ForgetStaleHover() {
+        if (!m_inside || m_pressed) return;
+        if (rect().contains(mapFromGlobal(QCursor::pos()))) return;
+        m_inside = false;
+        Change(HotState::Normal);
+    }
 
 protected:
     void paintEvent(QPaintEvent*) override {
@@ -180,6 +195,12 @@ void PageWidget::SetBackground(const Image& picture) {
     if (SameImage(image, m_background)) return;
     m_background = std::move(image);
     if (!m_inPaint) update();  // a paint in progress draws it anyway
+}
+
+void PageWidget::moveEvent(QMoveEvent* event) {
+    QWidget::moveEvent(event);
+    for (const Control& c : std::as_const(m_controls))
+        if (auto* face = dynamic_cast<FaceWidget*>(c.widget.data())) face->ForgetStaleHover();
 }
 
 void PageWidget::SetPageGeometry(const Rect& r) {
@@ -340,6 +361,23 @@ bool PageWidget::IsControlEnabled(int id) const {
     return w != nullptr && w->isEnabledTo(this);
 }
 
+namespace {
+// A text that its rectangle cannot hold at the page's font (a 63-character key has no
+// place to wrap) is shown smaller, whole, rather than cut off.
+void FitLabel(QLabel* label) {
+    QFont font = label->parentWidget() ? label->parentWidget()->font() : label->font();
+    const QRect box(QPoint(0, 0), label->size());
+    const auto fits = [&](const QFont& f) {
+        const QRect need = QFontMetrics(f).boundingRect(box, Qt::TextWordWrap, label->text());
+        return need.width() <= box.width() && need.height() <= box.height();
+    };
+    if (font.pointSizeF() <= 0) return;  // a pixel-sized font is left as it is
+    for (qreal size = font.pointSizeF(); size > 3 && !fits(font); size -= 0.5)
+        font.setPointSizeF(size - 0.5);
+    label->setFont(font);
+}
+}  // namespace
+
 void PageWidget::SetText(int id, const std::string& utf8) {
     QWidget* w = ControlWidget(id);
     if (w == nullptr) return;
@@ -354,6 +392,7 @@ void PageWidget::SetText(int id, const std::string& utf8) {
             break;
         case ControlKind::StaticText:
             static_cast<QLabel*>(w)->setText(text);
+            FitLabel(static_cast<QLabel*>(w));
             break;
         case ControlKind::PushButton:
             static_cast<QPushButton*>(w)->setText(text);
@@ -733,6 +772,9 @@ int QtWindow::RunModal() {
 }
 void QtWindow::EndModal(int code) {
     if (m_page) m_page->EndModal(code);
+}
+void QtWindow::SetIcon(const Image& icon) {
+    if (m_page) m_page->setWindowIcon(QIcon(QPixmap::fromImage(ToQImage(icon))));
 }
 
 }  // namespace zavro::qtui

@@ -97,6 +97,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
 
 private:
     struct CallScope {
@@ -168,6 +169,8 @@ public:
 
     int RunModal() override;
     void EndModal(int code) override;
+
+    void SetIcon(const Image& icon) override;
 
 private:
     struct PostGate;

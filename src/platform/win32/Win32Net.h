@@ -30,8 +30,8 @@ public:
     ~WinsockFactory() override;
     WinsockFactory(const WinsockFactory&) = delete;
     WinsockFactory& operator=(const WinsockFactory&) = delete;
-    bool Started() const { return m_started; }
     std::unique_ptr<ITcpSocket> Create() override;
+    bool Startup() override { return m_started; }
 
 private:
     bool m_started = false;

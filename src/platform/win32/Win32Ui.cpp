@@ -13,7 +13,9 @@
 #include <cstdlib>
 #include <exception>
 #include <map>
+#include <memory>
 #include <set>
+#include <type_traits>
 
 #include "platform/posix/RunLogs.h"
 #include "platform/posix/TimeScale.h"
@@ -73,22 +75,82 @@ RECT ToRECT(const Rect& r) {
     return RECT{r.x, r.y, r.x + (r.w < 0 ? 0 : r.w), r.y + (r.h < 0 ? 0 : r.h)};
 }
 
-// 0xAARRGGBB rows are a top-down 32-bit DIB as they stand.
-void DrawImage(HDC dc, int x, int y, const Image& image) {
+// 0xAARRGGBB rows are a top-down 32-bit DIB as they stand. False: no whole picture.
+bool DibOf(const Image& image, BITMAPINFO& info) {
     if (image.Empty() ||
         image.pixels.size() < static_cast<std::size_t>(image.width) * image.height) {
-        return;
+        return false;
     }
-    BITMAPINFO info{};
+    info = BITMAPINFO{};
     info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
     info.bmiHeader.biWidth = image.width;
     info.bmiHeader.biHeight = -image.height;
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
+    return true;
+}
+
+void DrawImage(HDC dc, int x, int y, const Image& image) {
+    BITMAPINFO info;
+    if (!DibOf(image, info)) return;
     SetDIBitsToDevice(dc, x, y, static_cast<DWORD>(image.width), static_cast<DWORD>(image.height),
                       0, 0, 0, static_cast<UINT>(image.height), image.pixels.data(), &info,
                       DIB_RGB_COLORS);
+}
+
+struct IconDeleter {
+    void operator()(HICON icon) const { DestroyIcon(icon); }
+};
+using IconHandle = std::unique_ptr<std::remove_pointer_t<HICON>, IconDeleter>;
+
+// A 32-bit icon from 0xAARRGGBB rows; the alpha channel is its mask.
+IconHandle MakeIcon(const Image& image) {
+    BITMAPINFO info;
+    if (!DibOf(image, info)) return nullptr;
+    void* bits = nullptr;
+    HBITMAP colour = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (colour == nullptr) return nullptr;
+    std::copy(image.pixels.begin(), image.pixels.begin() + image.width * image.height,
+              static_cast<std::uint32_t*>(bits));
+    HBITMAP mask = CreateBitmap(image.width, image.height, 1, 1, nullptr);
+    ICONINFO icon{};
+    icon.fIcon = TRUE;
+    icon.hbmColor = colour;
+    icon.hbmMask = mask;
+    IconHandle handle(mask != nullptr ? CreateIconIndirect(&icon) : nullptr);
+    if (mask != nullptr) DeleteObject(mask);
+    DeleteObject(colour);
+    return handle;
+}
+
+struct FontDeleter {
+    void operator()(HFONT font) const { DeleteObject(font); }
+};
+using FontHandle = std::unique_ptr<std::remove_pointer_t<HFONT>, FontDeleter>;
+
+// A text that its rectangle cannot hold at the dialog font (a 63-character key has no place
+// to wrap) is shown smaller, whole, rather than cut off. Null: the dialog font fits.
+FontHandle FitFont(HDC dc, const std::wstring& text, int width, int height) {
+    const auto fits = [&](HGDIOBJ font) {
+        const HGDIOBJ old = SelectObject(dc, font);
+        RECT need{0, 0, width, 0};
+        DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &need,
+                  DT_CALCRECT | DT_LEFT | DT_WORDBREAK | DT_NOPREFIX);
+        SelectObject(dc, old);
+        return need.right <= width && need.bottom <= height;
+    };
+    if (fits(GetStockObject(DEFAULT_GUI_FONT))) return nullptr;
+    LOGFONTW look{};
+    GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof look, &look);
+    FontHandle font;
+    for (int size = look.lfHeight < 0 ? -look.lfHeight : look.lfHeight; size > 4; --size) {
+        look.lfHeight = -(size - 1);
+        look.lfWidth = 0;
+        font.reset(CreateFontIndirectW(&look));
+        if (!font || fits(font.get())) break;
+    }
+    return font;
 }
 
 HCURSOR CursorOf(CursorShape shape) {
@@ -145,6 +207,7 @@ struct WindowState {
     bool modalFrame = false;
     std::string name;  // the page's class name, for automation and the timing log
     Image background;
+    IconHandle icon;  // outlives the window that shows it
     std::map<int, Control> controls;
     std::set<int> timers;  // running: a tick held back during a wait checks it
     bool inPaint = false;
@@ -290,7 +353,9 @@ void PaintControl(const WindowState& s, const DRAWITEMSTRUCT& item) {
     if (c->kind == ControlKind::StaticText && !c->text.empty()) {
         RECT box = rc;
         const int mode = SetBkMode(item.hDC, TRANSPARENT);
-        const HGDIOBJ font = SelectObject(item.hDC, GetStockObject(DEFAULT_GUI_FONT));
+        const FontHandle fitted = FitFont(item.hDC, c->text, w, h);
+        const HGDIOBJ font = SelectObject(item.hDC, fitted ? static_cast<HGDIOBJ>(fitted.get())
+                                                           : GetStockObject(DEFAULT_GUI_FONT));
         const COLORREF colour = SetTextColor(item.hDC, RGB(0, 0, 0));
         DrawTextW(item.hDC, c->text.c_str(), static_cast<int>(c->text.size()), &box,
                   DT_LEFT | DT_TOP | DT_WORDBREAK | DT_NOPREFIX);
@@ -785,6 +850,16 @@ public:
 
     int RunModal() override;
     void EndModal(int code) override { EndModalRun(*m_s, code); }
+
+    void SetIcon(const Image& icon) override {
+        HWND h = Hwnd();
+        if (h == nullptr) return;
+        IconHandle handle = MakeIcon(icon);
+        if (!handle) return;
+        SendMessageW(h, WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(handle.get()));
+        SendMessageW(h, WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(handle.get()));
+        m_s->icon = std::move(handle);
+    }
 
 private:
     void InvalidateAll() {

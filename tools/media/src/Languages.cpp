@@ -236,8 +236,8 @@ Language English() {
         {"Connect_to_Router", "Please connect your PC to the router and confirm it."},
         {"Input_The_Info", "Please check your input: a field is empty or holds an invalid value."},
         {"failed_setting",
-         "The router did not answer. Check the cable between your PC and the router and try "
-         "again."},
+         "The router did not answer or did not accept the settings. Check the cable between "
+         "your PC and the router and try again."},
         {"CableModem_set_failed", "The router did not accept the cable modem settings."},
         {"Select_ConnectMode", "Please choose a connection type."},
         {"ESSID_Set_Failed", "The router did not accept the wireless network name."},
@@ -455,8 +455,8 @@ Language Dutch() {
         {"Connect_to_Router", "Verbind uw pc met de router en bevestig dat."},
         {"Input_The_Info", "Controleer uw invoer: een veld is leeg of bevat een ongeldige waarde."},
         {"failed_setting",
-         "De router reageert niet. Controleer de kabel tussen uw pc en de router en probeer "
-         "het opnieuw."},
+         "De router reageert niet of heeft de instellingen niet geaccepteerd. Controleer de "
+         "kabel tussen uw pc en de router en probeer het opnieuw."},
         {"CableModem_set_failed", "De router heeft de kabelmodeminstellingen niet geaccepteerd."},
         {"Select_ConnectMode", "Kies een verbindingstype."},
         {"ESSID_Set_Failed",
@@ -683,8 +683,8 @@ Language German() {
         {"Input_The_Info",
          "Bitte prüfen Sie Ihre Eingabe: Ein Feld ist leer oder enthält einen ungültigen Wert."},
         {"failed_setting",
-         "Der Router antwortet nicht. Prüfen Sie das Kabel zwischen PC und Router und "
-         "versuchen Sie es erneut."},
+         "Der Router antwortet nicht oder hat die Einstellungen nicht übernommen. Prüfen Sie "
+         "das Kabel zwischen PC und Router und versuchen Sie es erneut."},
         {"CableModem_set_failed", "Der Router hat die Kabelmodem-Einstellungen nicht übernommen."},
         {"Select_ConnectMode", "Bitte wählen Sie eine Verbindungsart."},
         {"ESSID_Set_Failed", "Der Router hat den Funknetznamen nicht übernommen."},

@@ -7,6 +7,10 @@
 
 namespace zavro::media {
 
+// The model the header and footer name: what the wizard's model box shows once the router
+// check has found the demo router.
+inline constexpr const char* kDemoModelName = "QX-3150NS";
+
 struct Box {
     int x = 0;
     int y = 0;

@@ -28,7 +28,6 @@ const QColor kPrimary(0xE8, 0x73, 0x0C);
 const QColor kSecondary(0x2E, 0x6F, 0x8E);
 const QColor kDisabled(0xAE, 0xB9, 0xC2);
 const QColor kValue(0xF6, 0xF9, 0xFB);
-const QColor kGreen(0x2E, 0x9E, 0x5B);
 
 constexpr int kBandBottom = 110;
 constexpr int kFooterTop = 540;
@@ -345,7 +344,8 @@ void DrawBands(QPainter& p) {
     p.fillRect(QRect(0, kBandBottom, 800, 3), kBandLine);
     p.fillRect(QRect(0, kFooterTop, 800, 60), kBand);
     p.fillRect(QRect(0, kFooterTop - 3, 800, 3), kBandLine);
-    Fitted(p, QRect(20, kFooterTop + 10, 300, 40), QStringLiteral("ZAVRO  ·  QX-3150n"), 16, true,
+    Fitted(p, QRect(20, kFooterTop + 10, 300, 40),
+           QStringLiteral("ZAVRO  ·  ") + QLatin1String(kDemoModelName), 16, true,
            QColor(0xCF, 0xE4, 0xEE), Qt::AlignLeft | Qt::AlignVCenter);
 }
 
@@ -358,8 +358,8 @@ void DrawBrand(QPainter& p, const PageLayout& page) {
     Fitted(p, QRect(free.left(), free.top() + 4, free.width(), 36), QStringLiteral("ZAVRO"), 30,
            true, Qt::white, Qt::AlignHCenter | Qt::AlignVCenter);
     Fitted(p, QRect(free.left(), free.top() + 40, free.width(), 22),
-           QStringLiteral("Setup Wizard  ·  QX-3150n"), 13, false, QColor(0xCF, 0xE4, 0xEE),
-           Qt::AlignHCenter | Qt::AlignVCenter);
+           QStringLiteral("Setup Wizard  ·  ") + QLatin1String(kDemoModelName), 13, false,
+           QColor(0xCF, 0xE4, 0xEE), Qt::AlignHCenter | Qt::AlignVCenter);
 }
 
 QStringList Lines(const QString& s) {
@@ -388,7 +388,8 @@ QImage RenderPage(const PageLayout& page, const Language* lang) {
         // Language choice: every shipped language greets the user.
         Fitted(p, QRect(40, 20, 720, 50), QStringLiteral("ZAVRO"), 40, true, Qt::white,
                Qt::AlignCenter);
-        Fitted(p, QRect(40, 68, 720, 30), QStringLiteral("Setup Wizard  ·  QX-3150n"), 16, false,
+        Fitted(p, QRect(40, 68, 720, 30),
+               QStringLiteral("Setup Wizard  ·  ") + QLatin1String(kDemoModelName), 16, false,
                QColor(0xCF, 0xE4, 0xEE), Qt::AlignCenter);
         Fitted(p, QRect(40, 130, 720, 34), QStringLiteral("Choose your language"), 24, true, kText,
                Qt::AlignCenter);
@@ -440,7 +441,7 @@ GifAnimation BuildLoadingGif(const Language& lang) {
     ramp(Qt::white, kPrimary, 12);
     ramp(track, kPrimary, 8);
     ramp(Qt::white, trackEdge, 8);
-    ramp(Qt::white, kGreen, 12);
+    ramp(kText, kPrimary, 12);  // also fills the palette to 64 entries
     ramp(kPrimary, QColor(0xFF, 0xD8, 0xB0), 8);
     std::unordered_map<QRgb, std::uint8_t> nearest;
     auto index = [&](QRgb c) {
@@ -504,7 +505,8 @@ GifAnimation BuildLoadingGif(const Language& lang) {
     gif.palette = palette;
     gif.comment = "Zavro setup medium: waiting animation";
     // Keep-disposal frames build up the bar; the shine restores what lay under it (3);
-    // the closing tick is removed to the background (2) before the loop starts again.
+    // the closing busy ring is removed to the background (2) before the loop starts again.
+    // No frame shows a "done" tick: the wizard is still waiting whenever this plays.
     gif.frames.push_back(crop(base(), QRect(0, 0, W, H), 40, 1));
     for (int i = 0; i < 4; ++i) {
         gif.frames.push_back(crop(withSegments(i + 1), segment(i), i < 2 ? 25 : 30, 1));
@@ -530,15 +532,14 @@ GifAnimation BuildLoadingGif(const Language& lang) {
     }
     gif.frames.push_back(crop(withSegments(5), segment(4), 50, 1));
     {
-        QImage done = withSegments(5);
-        QPainter p(&done);
+        QImage busy = withSegments(5);
+        QPainter p(&busy);
         p.setRenderHint(QPainter::Antialiasing, true);
-        p.setPen(Qt::NoPen);
-        p.setBrush(kGreen);
-        p.drawEllipse(QRectF(circle).adjusted(1, 1, -1, -1));
-        DrawTick(p, QRectF(circle).adjusted(6, 6, -6, -6), Qt::white, 3.0);
+        p.setPen(QPen(kPrimary, 3.0, Qt::SolidLine, Qt::RoundCap));
+        p.setBrush(Qt::NoBrush);
+        p.drawArc(QRectF(circle).adjusted(4, 4, -4, -4), 90 * 16, -270 * 16);
         p.end();
-        gif.frames.push_back(crop(done, circle, 90, 2));
+        gif.frames.push_back(crop(busy, circle, 90, 2));
     }
     return gif;
 }

@@ -11,7 +11,9 @@
 #include <cstdlib>
 #include <set>
 
+#include "Layouts.h"
 #include "MediaTestSupport.h"
+#include "app/ZavroApp.h"
 #include "platform/posix/StbPictures.h"
 
 namespace zavro::media {
@@ -353,8 +355,11 @@ TEST(MediaTree, EveryStringIniHoldsEveryMessageKey) {
     struct Expect {
         int folder;
         bool utf16;
+        std::u16string refused;  // "failed_setting" also names a router that refused
     };
-    for (const Expect e : {Expect{1, false}, Expect{2, false}, Expect{3, true}}) {
+    for (const Expect& e :
+         {Expect{1, false, u"did not accept"}, Expect{2, false, u"niet geaccepteerd"},
+          Expect{3, true, u"nicht \u00FCbernommen"}}) {
         const auto path = ProgramDir() / "image" / std::to_string(e.folder) / "string.ini";
         const auto ini = test::ParseIni(ReadBytes(path));
         ASSERT_TRUE(ini.error.empty()) << path << ": " << ini.error;
@@ -387,7 +392,14 @@ TEST(MediaTree, EveryStringIniHoldsEveryMessageKey) {
         EXPECT_EQ(causes.size(), 12u) << path;
         EXPECT_LE(msg.at("Reboot_Complete").size(), 12u) << "a button caption";
         EXPECT_NE(msg.at("load_image_error"), msg.at("failed_setting"));
+        EXPECT_NE(msg.at("failed_setting").find(e.refused), std::u16string::npos) << path;
     }
+}
+
+TEST(MediaTree, HeaderNamesTheModelTheRouterCheckSets) {
+    CZavroApp app;
+    app.m_nModelVariant = 2;  // what the router check sets on finding the router
+    EXPECT_EQ(app.GetModelName(), kDemoModelName);
 }
 
 TEST(MediaTree, GermanTextsUseRealUmlautsAndDutchIsWindows1252) {
