@@ -19,6 +19,9 @@ class CFunction;
 inline constexpr const char* kRouterAddress = "192.168.2.1";
 inline constexpr const char* kAdminAccount = "admin";
 inline constexpr const char* kDefaultAdminPassword = "5820";
+// Text of the "Error" box shown for a quote in a host name.
+inline constexpr const char* kHostNameErrorText =
+    "Host Name can not contain the follow characters \n ' and \" ";
 
 // Tab hotspots of the connection-type and WAN pages.
 constexpr Rect kRectWirelessTab{199, 22, 85, 75};  // 1015

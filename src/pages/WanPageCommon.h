@@ -44,9 +44,7 @@ using zavro::IsCloneMacLength;
 // other character; 0 when none), saturated at the int range instead of overflowing.
 int AtoiValue(std::string_view text);
 
-// Text of the "Error" box shown for a quote in a host name.
-inline constexpr const char* kHostNameErrorText =
-    "Host Name can not contain the follow characters \n ' and \" ";
+using zavro::kHostNameErrorText;
 
 }  // namespace wan
 

@@ -11,8 +11,7 @@ class CZavroCableModem : public CSetupPage {
 public:
     explicit CZavroCableModem(CZavroDlg* parent);
 
-    static constexpr const char* kHostNameError =
-        "Host Name can not contain the follow characters \n ' and \" ";
+    static constexpr const char* kHostNameError = kHostNameErrorText;
 
 protected:
     void OnInitDialog() override;

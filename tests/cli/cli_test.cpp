@@ -312,9 +312,15 @@ TEST_F(CliTest, NoAnswerGivesExit1WithinTheTimeLimitGiven) {
     EXPECT_EQ(m_last.exit, 1);
     EXPECT_EQ(json.at("result").text, "failed");
     EXPECT_EQ(json.at("step").text, "login");
-    // Present, null until the adapters report why an exchange failed.
-    EXPECT_TRUE(json.count("cause"));
+    EXPECT_EQ(json.at("cause").text, "refused");
     EXPECT_FALSE(m_last.killed);
+    {
+        CliOptions plain;
+        for (const auto& [k, v] : Env()) plain.env.emplace(k, v);
+        m_last = RunCli({"--router", closed, "reboot"}, plain);
+        const std::string said = m_last.out + m_last.err;
+        EXPECT_NE(said.find("refused"), std::string::npos) << said;
+    }
 
     // Connected, but no answer ever comes: the exchange's own limit ends it.
     routersim::Fault fault;
@@ -324,6 +330,7 @@ TEST_F(CliTest, NoAnswerGivesExit1WithinTheTimeLimitGiven) {
     EXPECT_FALSE(m_last.killed) << "still waiting when the test gave up";
     EXPECT_EQ(m_last.exit, 1);
     EXPECT_EQ(json.at("result").text, "failed");
+    EXPECT_EQ(json.at("cause").text, "no_answer");
     m_sim->SetFault({});
 
     // The login passes, the setting is refused with an error status: 1, not 3.
@@ -336,6 +343,8 @@ TEST_F(CliTest, NoAnswerGivesExit1WithinTheTimeLimitGiven) {
     EXPECT_EQ(m_last.exit, 1);
     EXPECT_EQ(json.at("step").text, "reboot");
     EXPECT_EQ(json.at("code").text, "1");
+    EXPECT_EQ(json.at("cause").text, "http");
+    EXPECT_EQ(json.at("http_status").text, "500");
     EXPECT_EQ(m_sim->GetState().reboots, 0);
     m_sim->SetFault({});
 

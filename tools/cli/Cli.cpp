@@ -109,6 +109,17 @@ void Limit(const std::string& option, const std::string& value, std::size_t limi
         throw BadInputStop(option, "must be at most " + std::to_string(limit) + " characters");
 }
 
+// The cause fields of a failure, and its short name after the message.
+void AddCause(Stop& s, const RouterFailure& failure) {
+    if (failure.cause == FailCause::None) {
+        s.fields.Raw("cause", "null");
+    } else {
+        s.message += std::string(" (") + FailCauseName(failure.cause) + ")";
+        s.fields.Text("cause", FailCauseName(failure.cause));
+    }
+    if (failure.httpStatus) s.fields.Number("http_status", failure.httpStatus);
+}
+
 // A router result that is not 0: why, as far as it is known.
 [[noreturn]] void RouterFailed(const CFunction& function, int code, const std::string& step) {
     RouterFailure failure = function.LastFailure();
@@ -120,13 +131,7 @@ void Limit(const std::string& option, const std::string& value, std::size_t limi
     const std::string why = DescribeFailure(failure);
     s.message = step + " failed: " + (why.empty() ? "the router failed or did not answer" : why);
     s.fields.Text("step", step).Number("code", code);
-    if (failure.cause == FailCause::None) {
-        s.fields.Raw("cause", "null");
-    } else {
-        s.message += std::string(" (") + FailCauseName(failure.cause) + ")";
-        s.fields.Text("cause", FailCauseName(failure.cause));
-    }
-    if (failure.httpStatus) s.fields.Number("http_status", failure.httpStatus);
+    AddCause(s, failure);
     throw s;
 }
 
@@ -427,11 +432,13 @@ void RunUpload(Context& ctx) {
         progress.emplace(*plain);
         ports.tcp = &*progress;
     }
-    const int result = RunUpload(job, file);
+    RouterFailure why;
+    const int result = RunUpload(job, file, &why);
     ports.tcp = plain;
     if (result != 1) {
         Stop s{kExitFailed, "failed", "upload failed: the router did not take the image", {}};
-        s.fields.Text("step", "upload").Raw("cause", "null");
+        s.fields.Text("step", "upload");
+        AddCause(s, why);
         throw s;
     }
 }

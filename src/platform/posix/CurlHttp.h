@@ -27,7 +27,8 @@ public:
     std::unique_ptr<IHttpSession> Open(const std::string& userAgent,
                                        std::uint32_t connectTimeoutMs) override;
 
-    // Tests only: time limits for sessions opened from now on. connectMs 0 keeps the
+    // Time limits for sessions opened from now on (tests, and the command line's
+    // --timeout). connectMs 0 keeps the
     // session's connect time-out; receiveMs bounds each whole request (default: the
     // connect time-out), so a silent peer cannot hold a test.
     void SetTimeouts(std::uint32_t connectMs, std::uint32_t receiveMs);
