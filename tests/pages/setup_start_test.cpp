@@ -260,6 +260,19 @@ TEST_F(SetupPages, RouterConnectionWaitTakesOnlyExit) {
     };
     again.Click(1013);
     EXPECT_EQ(exitsDuringWait, std::vector<int>{1});
+
+    // Back to the menu works the same way, and starts the menu program first.
+    test::FakeWindow& third = Open(WM_PAGE_QXSET);
+    std::vector<std::string> startedDuringWait;
+    env.ui.duringWait = [&] {
+        third.Click(1009);
+        for (const auto& call : env.shell.Calls()) startedDuringWait.push_back(call.file);
+        exitsDuringWait = env.system.Exits();
+    };
+    third.Click(1013);
+    ASSERT_FALSE(startedDuringWait.empty());
+    EXPECT_NE(startedDuringWait.back().find("AutoRun"), std::string::npos);
+    EXPECT_EQ(exitsDuringWait, (std::vector<int>{1, 1}));
 }
 
 TEST_F(SetupPages, RouterConnectionNextWithoutConfirmationStays) {
