@@ -66,6 +66,8 @@ std::string DescribeFailure(const RouterFailure& failure) {
             return "the router refused the password";
         case FailCause::Garbled:
             return "the router's answer could not be understood";
+        case FailCause::Unresolved:
+            return "the router's name could not be resolved";
     }
     return "";
 }
