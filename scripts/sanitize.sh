@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the asan preset (ASan+UBSan, whole suite) and the tsan preset (the threaded parts:
-# animation workers, result-page workers, wait-dialog timers, the upload runner) and runs
+# animation workers, result-page workers, the failure page's diagnosis, wait-dialog timers,
+# the upload runner, the blocking run of the UI toolkits) and runs
 # both inside a fresh loopback-only network namespace, as scripts/test.sh does.
 # Usage: scripts/sanitize.sh [asan|tsan]   (default: both)
 set -euo pipefail
@@ -12,7 +13,7 @@ if command -v ccache >/dev/null; then
   launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
 fi
 # The threaded tests, by name.
-tsan_filter='Blocking|Gif|Picture|Animation|Result|Success|Wait|Upload|Firm|Worker|Clock|Socket|Timer'
+tsan_filter='Blocking|Diagnosis|FailureCause|Gif|Picture|Animation|Result|Success|Wait|Upload|Firm|Worker|Clock|Socket|Timer'
 tsan_targets=(zavro_unit_tests zavro_pages_tests zavro_wire_tests)
 
 if [ "$which" != tsan ]; then
