@@ -96,8 +96,8 @@ private:
 };
 
 // The n-th stamp (from 1) of that event and detail, or nullopt.
-std::optional<long long> Find(const Outcome& o, const std::string& event,
-                              const std::string& detail, int n = 1) {
+std::optional<long long> Find(const Outcome& o, const std::string& event, const std::string& detail,
+                              int n = 1) {
     for (const Stamp& s : o.stamps)
         if (s.event == event && s.detail == detail && --n == 0) return s.ns;
     return std::nullopt;
@@ -194,7 +194,9 @@ int main() {
     zavro::e2e::WriteFile(image.string(), std::string(32u << 20, '\x5A'));
     auto upload = bench.Run(std::string(kToPasswordPage) +
                             "type 1020 5820\nclick 1010\nawait-window CZavroUpdateFirM\n"
-                            "type 1023 " + image.string() + "\nclick 1017\n"
+                            "type 1023 " +
+                            image.string() +
+                            "\nclick 1017\n"
                             "await-window CZavroWait 120000\nquit 0\n");
     Road("32 MiB firmware upload", upload, "click", "1017", 1, "paint", "CZavroWait");
     return 0;

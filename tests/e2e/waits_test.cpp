@@ -17,17 +17,18 @@ TEST_F(WizardRunTest, ExitDuringAStalledExchangeEndsAtOnceWhileThePageStaysPaint
     const fs::path before = BuildFolder() / "e2e-wait-before.png";
     const fs::path during = BuildFolder() / "e2e-wait-during.png";
     fs::remove(during);
-    const WizardOutcome run = RunWizard(Concat(ToPasswordPage(), {
-                                                                     "type 1020 5820",
-                                                                     "screenshot " + before.string(),
-                                                                     "click 1013",
-                                                                     "await-busy 5000",
-                                                                     "screenshot " + during.string(),
-                                                                     "click 1013",
-                                                                     "click 1008",
-                                                                     "sleep 10000",
-                                                                     "quit 0",
-                                                                 }));
+    const WizardOutcome run =
+        RunWizard(Concat(ToPasswordPage(), {
+                                               "type 1020 5820",
+                                               "screenshot " + before.string(),
+                                               "click 1013",
+                                               "await-busy 5000",
+                                               "screenshot " + during.string(),
+                                               "click 1013",
+                                               "click 1008",
+                                               "sleep 10000",
+                                               "quit 0",
+                                           }));
     EXPECT_EQ(run.program.exitCode, 1) << run.output;
     EXPECT_LT(run.program.elapsedMs, 10000.0) << "Exit must not wait for the router";
     EXPECT_TRUE(run.messages.empty());
@@ -47,15 +48,16 @@ TEST_F(WizardRunTest, NextClickedDuringASlowExchangeIsDroppedThenAndAfterwards) 
     slow.slowDelayMs = 40;  // the login's answer trickles in for a good part of a second
     slow.count = 1;
     m_sim->SetFault(slow);
-    const WizardOutcome run = RunWizard(Concat(ToPasswordPage(), {
-                                                                     "type 1020 5820",
-                                                                     "click 1013",
-                                                                     "await-busy 5000",
-                                                                     "click 1013",
-                                                                     "await-idle 30000",
-                                                                     "await-window CZavroConnectMode",
-                                                                     "quit 0",
-                                                                 }));
+    const WizardOutcome run =
+        RunWizard(Concat(ToPasswordPage(), {
+                                               "type 1020 5820",
+                                               "click 1013",
+                                               "await-busy 5000",
+                                               "click 1013",
+                                               "await-idle 30000",
+                                               "await-window CZavroConnectMode",
+                                               "quit 0",
+                                           }));
     EXPECT_EQ(run.program.exitCode, 0) << run.output;
     // One Next with no new password: one check of the current one, one message.
     EXPECT_EQ(run.messages, (std::vector<Message>{{"Zavro", MessageText("Not_Change_Pwd")}}));

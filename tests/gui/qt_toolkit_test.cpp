@@ -15,10 +15,10 @@
 #include <vector>
 
 #include "GuiSupport.h"
+#include "platform/posix/TimeScale.h"
 #include "platform/qt/QtSupport.h"
 #include "platform/qt/QtToolkit.h"
 #include "platform/qt/QtWindow.h"
-#include "platform/posix/TimeScale.h"
 
 namespace zavro {
 namespace {
@@ -108,7 +108,8 @@ TEST_F(QtToolkitTest, MessageLogGetsOneLinePerBoxFromAnyThread) {
 TEST_F(QtToolkitTest, BlockingWorkKeepsThePageLiveButLetsOnlyExitAct) {
     test::FakeEvents events;
     auto page = ui.CreateWindow(events, {0, 0, 800, 600}, WindowStyle{false, "CZavroSetPwd"});
-    for (int id : {1013, 1008}) page->CreateControl(id, ControlKind::Hotspot, {id - 1000, 10, 40, 20});
+    for (int id : {1013, 1008})
+        page->CreateControl(id, ControlKind::Hotspot, {id - 1000, 10, 40, 20});
     page->CreateControl(1020, ControlKind::Edit, {100, 100, 120, 20});
     page->Show(true);
     page->SetTimer(5, 60000);
@@ -131,7 +132,10 @@ TEST_F(QtToolkitTest, BlockingWorkKeepsThePageLiveButLetsOnlyExitAct) {
         QTest::keyClicks(Control(*page, 1020), "abc");
         w->FireTimer(5);
         w->FireTimer(5);  // a second tick before the first was delivered
-        std::thread([poster = page->Poster()] { poster->Post(77); }).join();
+        std::thread([poster = page->Poster()] {
+            poster->Post(77);
+            poster->Post(kFirstRepaintMessage + 1);  // an animation's frame plays on
+        }).join();
         page->Invalidate();
         // The event loop turns on during the wait until the page has painted.
         *afterPaint = [&] {
@@ -140,6 +144,7 @@ TEST_F(QtToolkitTest, BlockingWorkKeepsThePageLiveButLetsOnlyExitAct) {
                 return;
             }
             seen.push_back("paints " + std::to_string(events.paints));
+            seen.push_back("frames " + std::to_string(events.posted.size()));
             QTest::mouseClick(Control(*page, 1008), Qt::LeftButton, {}, QPoint(5, 5));
             seen.push_back("controls " + std::to_string(events.controls.size()));
             gate.set_value();
@@ -152,15 +157,17 @@ TEST_F(QtToolkitTest, BlockingWorkKeepsThePageLiveButLetsOnlyExitAct) {
         gate.get_future().wait();
     });
     EXPECT_NE(workThread, std::this_thread::get_id());
-    EXPECT_EQ(seen, (std::vector<std::string>{"wait-cursor", "paints 1", "controls 1"}));
+    EXPECT_EQ(seen,
+              (std::vector<std::string>{"wait-cursor", "paints 1", "frames 1", "controls 1"}));
     *afterPaint = nullptr;
     EXPECT_EQ(events.controls, (std::vector<std::pair<int, Notify>>{{1008, Notify::Clicked}}));
     EXPECT_EQ(page->GetText(1020), "");
     EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
-    EXPECT_TRUE(events.timers.empty() && events.posted.empty()) << "held until the caller is done";
+    EXPECT_TRUE(events.timers.empty()) << "held until the caller is done";
+    EXPECT_EQ(events.posted, std::vector<unsigned>{kFirstRepaintMessage + 1});
     test::Pump();
     EXPECT_EQ(events.timers, std::vector<int>{5});
-    EXPECT_EQ(events.posted, std::vector<unsigned>{77});
+    EXPECT_EQ(events.posted, (std::vector<unsigned>{kFirstRepaintMessage + 1, 77}));
     // Input works again once the wait is over; nothing of the wait is replayed.
     QTest::mouseClick(Control(*page, 1013), Qt::LeftButton, {}, QPoint(5, 5));
     EXPECT_EQ(events.controls.back(), (std::pair<int, Notify>{1013, Notify::Clicked}));
