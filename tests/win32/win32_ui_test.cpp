@@ -302,7 +302,15 @@ TEST_F(Win32UiTest, RunBlockingPaintsLetsExitThroughDropsInputAndHoldsDeliveries
 
     std::vector<std::string> order;  // what reached the core, in its order
     events.onTimer = [&](int id) { order.push_back("timer " + std::to_string(id)); };
-    events.onPosted = [&](unsigned m) { order.push_back("post " + std::to_string(m)); };
+    int frames = 0;  // an animation's frames play on during the wait
+    events.onPosted = [&](unsigned m) {
+        if (OnlyRepaints(m)) {
+            ++frames;
+            return;
+        }
+        order.push_back("post " + std::to_string(m));
+    };
+    int framesAtExit = -1;
     bool waitCursor = false;
     std::size_t deliveredAtExit = 99;
     bool inWait = false;
@@ -320,6 +328,7 @@ TEST_F(Win32UiTest, RunBlockingPaintsLetsExitThroughDropsInputAndHoldsDeliveries
     events.onControl = [&](int id, Notify) {
         if (id != 1008) return;
         deliveredAtExit = order.size();
+        framesAtExit = frames;
         window->KillTimer(6);  // killed while its ticks are held: none comes
         SetEvent(exited);
     };
@@ -334,6 +343,7 @@ TEST_F(Win32UiTest, RunBlockingPaintsLetsExitThroughDropsInputAndHoldsDeliveries
     inWait = true;
     ui.RunBlocking([&] {
         poster->Post(0x401);
+        poster->Post(kFirstRepaintMessage + 1);
         InvalidateRect(page, nullptr, FALSE);
         // Blocked until this thread's work is seen painted: no paint, no release.
         paintWait = WaitForSingleObject(painted, 5000);
@@ -353,6 +363,7 @@ TEST_F(Win32UiTest, RunBlockingPaintsLetsExitThroughDropsInputAndHoldsDeliveries
     EXPECT_TRUE(waitCursor);
     EXPECT_EQ(exitWait, WAIT_OBJECT_0);  // Exit reached the core during the wait
     EXPECT_EQ(deliveredAtExit, 0u);      // while nothing else had
+    EXPECT_EQ(framesAtExit, 1);          // but the animation's frame
     EXPECT_EQ(ui.WaitCursorDepth(), 0);
     EXPECT_TRUE(order.empty());  // held until the caller's event is done
 
