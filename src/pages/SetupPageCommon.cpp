@@ -24,6 +24,29 @@ int RunRouterRequest(const std::function<int(CFunction&)>& request, RouterFailur
     });
 }
 
+int SendRouterLanguage(RouterFailure& why) {
+    return RunRouterRequest(
+        [](CFunction& function) {
+            function.SetRouterLanguage(theApp.GetLanguage());
+            return 0;
+        },
+        &why);
+}
+
+void CSetupPage::ClonePcMac(int field) {
+    std::string mac;
+    RouterFailure why;
+    const int r = RunRouterRequest(
+        [&](CFunction& function) {
+            function.ReadPcMacAddress();
+            mac = function.m_strPcMac;
+            return 0;
+        },
+        &why);
+    if (r != 0) ShowRouterMessage("failed_setting", why);
+    m_window->SetText(field, mac);
+}
+
 void CSetupPage::AddModelName(const Rect& r) {
     AddControl(1018, ControlKind::StaticText, r);
     m_window->SetText(1018, theApp.GetModelName());

@@ -36,6 +36,9 @@ const char* WanResultKey(int result, const char* failKey);
 // counts as result 1. Runs as blocking work (wait cursor, live window). why (optional)
 // gets the client's last failure.
 int RunRouterRequest(const std::function<int(CFunction&)>& request, RouterFailure* why = nullptr);
+// The router-language step after a restart: connects, then sends theApp's language (its
+// answer is not judged). 0 when connected, else 1 with why.
+int SendRouterLanguage(RouterFailure& why);
 
 // Page base of the connection-type and WAN pages.
 class CSetupPage : public CPage {
@@ -55,6 +58,9 @@ protected:
     // The common hotspots with the tabs 1015, 1014 and 1010.
     void AddFamilyHotspots(const FamilyRects& rects);
     void AddFamilyHotspots() { AddFamilyHotspots(FamilyRects{}); }
+    // Clone hotspot: reads this PC's adapter address through the router into field (emptied
+    // when the router cannot be reached, which the message box then says).
+    void ClonePcMac(int field);
     // Model 2 has no wireless: its two tabs go.
     void HideWirelessTabsForModel2();
     // The common hotspots, 1010 (firmware), 1015 and 1014 (wireless tabs) and, when

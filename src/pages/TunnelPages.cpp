@@ -70,7 +70,7 @@ void CTunnelAddressPage::OnCommand(int id) {
             OnAddressModeBox(id);
             break;
         case 1017:
-            OnClone();
+            ClonePcMac(1031);
             break;
         case 1016:
             CloseAndGo(WM_PAGE_CONNECTMODE);
@@ -97,17 +97,6 @@ void CTunnelAddressPage::OnAddressModeBox(int id) {
     } else if (!GetCheck(other)) {
         theApp.SetTunnelAddrMode(kModeNone);
     }
-}
-
-void CTunnelAddressPage::OnClone() {
-    CFunction function;
-    const bool connected = RunBlocking([&] {
-        const bool ok = wan::ConnectToRouter(function) == 0;
-        if (ok) function.ReadPcMacAddress();
-        return ok;
-    });
-    if (!connected) ShowRouterMessage("failed_setting", function.LastFailure());
-    m_window->SetText(1031, function.m_strPcMac);
 }
 
 void CTunnelAddressPage::OnNext() {

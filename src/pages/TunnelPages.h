@@ -60,7 +60,6 @@ protected:
 private:
     // The address-mode boxes 1042 and 1043, after the click toggled them.
     void OnAddressModeBox(int id);
-    void OnClone();
     void OnNext();
 
     const TunnelAddressSpec& m_spec;

@@ -28,25 +28,8 @@ void CZavroCableModem::OnInitDialog() {
 
 void CZavroCableModem::OnCommand(int id) {
     if (HandleFamilyHotspot(id, true)) return;
-    if (id == 1017) OnClone();
+    if (id == 1017) ClonePcMac(1031);
     if (id == 1013) OnNext();
-}
-
-void CZavroCableModem::OnClone() {
-    std::string mac;
-    RouterFailure why;
-    const bool connected = RunBlocking([&] {
-        CFunction function;
-        const bool ok = function.ConnectRouter(kRouterAddress, kAdminAccount,
-                                               theApp.m_strPassword, theApp.GetModel()) == 0;
-        if (ok) function.ReadPcMacAddress();
-        mac = function.m_strPcMac;
-        why = function.LastFailure();
-        return ok;
-    });
-    if (!connected) ShowRouterMessage("failed_setting", why);
-    // Emptied too when the router did not answer.
-    m_window->SetText(1031, mac);
 }
 
 void CZavroCableModem::OnNext() {

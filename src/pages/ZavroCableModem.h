@@ -20,7 +20,6 @@ protected:
     virtual void Apply(std::string hostName, std::string mac);
 
 private:
-    void OnClone();
     void OnNext();
 };
 

@@ -37,27 +37,16 @@ int CZavroESSID::SendSsid(bool reboot) {
         return -1;
     }
     RouterFailure why;
-    const int r = RunBlocking([&] {
-        CFunction function;
-        if (function.ConnectRouter("192.168.2.1", "admin", theApp.m_strPassword,
-                                   theApp.GetModel()) != 0) {
-            why = function.LastFailure();
-            return -1;
-        }
-        theApp.m_strSSID = text;
-        function.EscapeSpecialChars(text);
-        const int sent = function.SetSsid(function.m_strEscaped);
-        if (sent == 0 && reboot) function.RebootRouter();
-        why = function.LastFailure();
-        return sent;
-    });
-    if (r == -1) {
-        ShowRouterMessage("failed_setting", why);
-    } else if (r == 1) {
-        ShowRouterMessage("failed_setting", why);
-    } else if (r != 0) {
-        ShowRouterMessage("ESSID_Set_Failed", why);
-    }
+    const int r = RunRouterRequest(
+        [&](CFunction& function) {
+            theApp.m_strSSID = text;
+            function.EscapeSpecialChars(text);
+            const int sent = function.SetSsid(function.m_strEscaped);
+            if (sent == 0 && reboot) function.RebootRouter();
+            return sent;
+        },
+        &why);
+    if (r != 0) ShowRouterMessage(r == 1 ? "failed_setting" : "ESSID_Set_Failed", why);
     return r;
 }
 

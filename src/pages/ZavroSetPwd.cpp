@@ -83,14 +83,11 @@ bool CZavroSetPwd::CheckBeforeChange(std::string& newPassword) {
 CZavroSetPwd::Change CZavroSetPwd::ChangePassword(const std::string& newPassword) {
     theApp.m_strNewPassword = newPassword;
     RouterFailure why;
-    const int result = RunBlocking([&] {
-        CFunction function;
-        int r = function.ConnectRouter(kRouterAddress, kAdminAccount, theApp.m_strPassword,
-                                       theApp.GetModel());
-        if (r == 0) r = function.SetAdminPassword(theApp.m_strPassword, newPassword);
-        why = function.LastFailure();
-        return r;
-    });
+    const int result = RunRouterRequest(
+        [&](CFunction& function) {
+            return function.SetAdminPassword(theApp.m_strPassword, newPassword);
+        },
+        &why);
     if (result != 0) {
         // theApp keeps the verified password; m_strNewPassword already holds the new one.
         ShowRouterMessage("failed_setting", why);

@@ -42,32 +42,24 @@ void CZavroSetWPA::Apply() {
         return;
     }
     RouterFailure why;
-    const int r = RunBlocking([&] {
-        CFunction function;
-        int sent;
-        if (function.ConnectRouter("192.168.2.1", "admin", theApp.m_strPassword,
-                                   theApp.GetModel()) != 0) {
-            why = function.LastFailure();
-            return -1;
-        } else if (useKey) {
-            function.EscapeSpecialChars(key);
-            sent = function.SetWpaKey(function.m_strEscaped);
-        } else {
-            sent = function.DisableWirelessSecurity();
-        }
-        if (sent == 0) {
-            theApp.m_strWPAKey = useKey ? key : "Disable";
-            function.RebootRouter();
-        }
-        why = function.LastFailure();
-        return sent;
-    });
-    if (r == -1 || r == 1) {
-        ShowRouterMessage("failed_setting", why);
-        return;
-    }
+    const int r = RunRouterRequest(
+        [&](CFunction& function) {
+            int sent;
+            if (useKey) {
+                function.EscapeSpecialChars(key);
+                sent = function.SetWpaKey(function.m_strEscaped);
+            } else {
+                sent = function.DisableWirelessSecurity();
+            }
+            if (sent == 0) {
+                theApp.m_strWPAKey = useKey ? key : "Disable";
+                function.RebootRouter();
+            }
+            return sent;
+        },
+        &why);
     if (r != 0) {
-        ShowRouterMessage("WPA_Set_Failed", why);
+        ShowRouterMessage(r == 1 ? "failed_setting" : "WPA_Set_Failed", why);
         return;
     }
     theApp.m_pszRebootKey = kRebootKeyWpa;

@@ -2,6 +2,7 @@
 
 #include "app/Texts.h"
 #include "app/Workers.h"
+#include "pages/SetupPageCommon.h"
 #include "platform/Platform.h"
 #include "router/Diagnosis.h"
 #include "router/Function.h"
@@ -14,7 +15,6 @@ static_assert(OnlyRepaints(WM_ANIMATION_FRAME), "animation frames must play duri
 namespace {
 constexpr int kModelName = 1018;
 constexpr int kAnimation = 1057;
-constexpr Rect kRectModelName{107, 155, 94, 21};
 
 bool RestartsItself(int model) {
     return model == 1 || model == 3 || model == 5 || model == 7 || model == 8;
@@ -104,15 +104,7 @@ void CZavroSuccess::OnTimerEvent(int timerId) {
     if (timerId != 11) return;
     m_window->KillTimer(11);
     RouterFailure why;
-    const int r = RunBlocking([&] {
-        CFunction function;
-        const int connected = function.ConnectRouter("192.168.2.1", "admin",
-                                                     theApp.m_strPassword, theApp.GetModel());
-        if (connected == 0) function.SetRouterLanguage(theApp.GetLanguage());
-        why = function.LastFailure();
-        return connected;
-    });
-    if (r != 0) {
+    if (SendRouterLanguage(why) != 0) {
         ShowRouterMessage("failed_setting", why);
         return;
     }

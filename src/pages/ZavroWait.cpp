@@ -2,6 +2,7 @@
 
 #include "app/Texts.h"
 #include "app/ZavroApp.h"
+#include "pages/SetupPageCommon.h"
 #include "platform/Platform.h"
 #include "router/Function.h"
 #include "ui/Page.h"
@@ -96,15 +97,7 @@ void CZavroWait::OnTimer(int timerId) {
     if (timerId == 11) {
         m_window->KillTimer(11);
         RouterFailure why;
-        const int r = RunBlocking([&] {
-            CFunction function;
-            const int connected = function.ConnectRouter("192.168.2.1", "admin",
-                                                         theApp.m_strPassword, theApp.GetModel());
-            if (connected == 0) function.SetRouterLanguage(theApp.GetLanguage());
-            why = function.LastFailure();
-            return connected;
-        });
-        if (r != 0) {
+        if (SendRouterLanguage(why) != 0) {
             m_window->KillTimer(kProgressTimer);  // nothing more is coming
             ShowRouterMessage("failed_setting", why);
             return;
