@@ -8,8 +8,6 @@
 //
 // Run inside a loopback-only namespace, e.g.
 //   unshare -rn sh -c 'ip link set lo up; build/dev/bench/app/zavro_app_bench [runs] [switches]'
-#include <unistd.h>
-
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -25,10 +23,7 @@
 
 namespace {
 
-namespace fs = std::filesystem;
-using zavro::e2e::ProgramProcess;
 
-using zavro::bench::ReadStamps;
 using zavro::bench::Stamp;
 
 struct Figures {
@@ -48,51 +43,22 @@ Figures Summarise(std::vector<double> v) {
     return f;
 }
 
-class Bench {
-public:
-    explicit Bench(const routersim::Simulator& sim)
-        : m_sim(sim),
-          m_dir(fs::temp_directory_path() / ("zavro-app-bench-" + std::to_string(::getpid()))) {
-        fs::create_directories(m_dir);
+// One run of the script; the stamps it left, with the spawn time as the first one.
+std::optional<std::vector<Stamp>> RunScript(zavro::bench::ProgramRuns& runs,
+                                            const std::string& script,
+                                            zavro::e2e::ProgramResult& r) {
+    const auto out = runs.Run(script, "0.001", 60000);
+    if (!out) return std::nullopt;
+    r = out->result;
+    if (r.exitCode != 0) {
+        std::fprintf(stderr, "run failed (exit %d, signal %d):\n%s\n", r.exitCode, r.signal,
+                     runs.Output().c_str());
+        return std::nullopt;
     }
-    ~Bench() {
-        std::error_code ec;
-        fs::remove_all(m_dir, ec);
-    }
-
-    // One run of the script; the stamps it left, with the spawn time as the first one.
-    std::optional<std::vector<Stamp>> Run(const std::string& script, zavro::e2e::ProgramResult& r) {
-        const fs::path scriptFile = m_dir / "script.txt";
-        const fs::path log = m_dir / "timing.log";
-        fs::remove(log);
-        zavro::e2e::WriteFile(scriptFile.string(), script);
-        const auto env = zavro::bench::ProgramEnvironment(m_dir, m_sim, "0.001");
-        ProgramProcess program;
-        if (!program.Start(zavro::e2e::WizardProgram(), zavro::e2e::WizardFolder(), env,
-                           (m_dir / "output.txt").string())) {
-            std::fprintf(stderr, "cannot start %s\n", zavro::e2e::WizardProgram().c_str());
-            return std::nullopt;
-        }
-        r = program.Wait(60000);
-        if (r.timedOut || r.exitCode != 0) {
-            std::fprintf(stderr, "run failed (exit %d, signal %d%s):\n%s\n", r.exitCode, r.signal,
-                         r.timedOut ? ", killed" : "",
-                         zavro::e2e::ReadFile((m_dir / "output.txt").string()).c_str());
-            return std::nullopt;
-        }
-        std::vector<Stamp> stamps;
-        stamps.push_back(
-            {"spawn", "-",
-             std::chrono::duration_cast<std::chrono::nanoseconds>(r.spawnedAt.time_since_epoch())
-                 .count()});
-        for (Stamp& s : ReadStamps(log)) stamps.push_back(std::move(s));
-        return stamps;
-    }
-
-private:
-    const routersim::Simulator& m_sim;
-    fs::path m_dir;
-};
+    std::vector<Stamp> stamps{{"spawn", "-", zavro::bench::SteadyNs(r.spawnedAt)}};
+    stamps.insert(stamps.end(), out->stamps.begin(), out->stamps.end());
+    return stamps;
+}
 
 }  // namespace
 
@@ -101,20 +67,16 @@ int main(int argc, char** argv) {
     const int switches = argc > 2 ? std::max(2, std::atoi(argv[2])) : 100;
 
     routersim::Options options;
-    options.model = 8;
     options.maxRecorded = 100;
-    routersim::Simulator sim(options);
-    if (!sim.Start()) {
-        std::fprintf(stderr, "the simulated router did not start\n");
-        return 1;
-    }
-    Bench bench(sim);
+    const auto sim = zavro::bench::StartRouter(options);
+    if (!sim) return 1;
+    zavro::bench::ProgramRuns bench(*sim, "zavro-app-bench");
 
     // (a) start-up
     std::vector<double> startup, whole;
     for (int i = 0; i < runs; ++i) {
         zavro::e2e::ProgramResult r;
-        const auto stamps = bench.Run("await-window CZavroWizard 10000\nquit 0\n", r);
+        const auto stamps = RunScript(bench, "await-window CZavroWizard 10000\nquit 0\n", r);
         if (!stamps) return 1;
         const auto paint = std::find_if(stamps->begin(), stamps->end(), [](const Stamp& s) {
             return s.event == "paint" && s.detail == "CZavroWizard";
@@ -142,7 +104,7 @@ int main(int argc, char** argv) {
     }
     script += "quit 0\n";
     zavro::e2e::ProgramResult r;
-    const auto stamps = bench.Run(script, r);
+    const auto stamps = RunScript(bench, script, r);
     if (!stamps) return 1;
     std::vector<double> switchMs;
     std::optional<long long> clickAt;

@@ -10,8 +10,6 @@
 //
 // Run inside a loopback-only namespace, e.g.
 //   unshare -rn sh -c 'ip link set lo up; build/dev/bench/waits/zavro_waits_bench'
-#include <unistd.h>
-
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -27,73 +25,17 @@
 namespace {
 
 namespace fs = std::filesystem;
-using zavro::e2e::ProgramProcess;
-using zavro::e2e::ProgramResult;
+using zavro::bench::Stamp;
 
 constexpr int kBeatMs = 5;
 
-using zavro::bench::ReadStamps;
-using zavro::bench::Stamp;
+using Outcome = zavro::bench::ProgramRuns::Outcome;
 
-struct Outcome {
-    ProgramResult result;
-    std::vector<Stamp> stamps;
-    long long endNs = 0;  // when the process was seen to end (steady clock)
-};
-
-const char* const kToPasswordPage =
-    "await-window CZavroWizard 10000\n"
-    "click 1013\n"
-    "await-window CZavroARQX\n"
-    "click 1014\n"
-    "await-window CZavroQXset\n"
-    "click 1013\n"
-    "await-window CZavroSetPwd 20000\n";
-
-class Bench {
-public:
-    explicit Bench(routersim::Simulator& sim)
-        : m_sim(sim),
-          m_dir(fs::temp_directory_path() / ("zavro-waits-bench-" + std::to_string(::getpid()))) {
-        fs::create_directories(m_dir);
-    }
-    ~Bench() {
-        std::error_code ec;
-        fs::remove_all(m_dir, ec);
-    }
-    fs::path Dir() const { return m_dir; }
-
-    std::optional<Outcome> Run(const std::string& script) {
-        const fs::path scriptFile = m_dir / "script.txt";
-        const fs::path log = m_dir / "timing.log";
-        fs::remove(log);
-        zavro::e2e::WriteFile(scriptFile.string(), script);
-        auto env = zavro::bench::ProgramEnvironment(m_dir, m_sim, "1");
-        env["ZAVRO_HEARTBEAT_MS"] = std::to_string(kBeatMs);
-        ProgramProcess program;
-        if (!program.Start(zavro::e2e::WizardProgram(), zavro::e2e::WizardFolder(), env,
-                           (m_dir / "output.txt").string())) {
-            std::fprintf(stderr, "cannot start %s\n", zavro::e2e::WizardProgram().c_str());
-            return std::nullopt;
-        }
-        Outcome out;
-        out.result = program.Wait(400000);
-        out.endNs = std::chrono::duration_cast<std::chrono::nanoseconds>(
-                        std::chrono::steady_clock::now().time_since_epoch())
-                        .count();
-        if (out.result.timedOut) {
-            std::fprintf(stderr, "run killed at the limit:\n%s\n",
-                         zavro::e2e::ReadFile((m_dir / "output.txt").string()).c_str());
-            return std::nullopt;
-        }
-        out.stamps = ReadStamps(log);
-        return out;
-    }
-
-private:
-    routersim::Simulator& m_sim;
-    fs::path m_dir;
-};
+std::string ToPasswordPage() {
+    std::string script;
+    for (const std::string& line : zavro::e2e::ToPasswordPage()) script += line + "\n";
+    return script;
+}
 
 // The n-th stamp (from 1) of that event and detail, or nullopt.
 std::optional<long long> Find(const Outcome& o, const std::string& event, const std::string& detail,
@@ -138,19 +80,20 @@ void Road(const char* name, const std::optional<Outcome>& o, const std::string& 
 
 int main() {
     routersim::Options options;
-    options.model = 8;
     options.maxRecorded = 50;
     options.recordBodyLimit = 4096;
-    routersim::Simulator sim(options);
-    if (!sim.Start()) {
-        std::fprintf(stderr, "the simulated router did not start\n");
-        return 1;
-    }
-    Bench bench(sim);
+    const auto router = zavro::bench::StartRouter(options);
+    if (!router) return 1;
+    routersim::Simulator& sim = *router;
+    zavro::bench::ProgramRuns runs(sim, "zavro-waits-bench");
+    // Time scale 1, and the UI thread's heartbeat in the timing log.
+    const auto run = [&](const std::string& script) {
+        return runs.Run(script, "1", 400000, {{"ZAVRO_HEARTBEAT_MS", std::to_string(kBeatMs)}});
+    };
     std::printf("real zavro, offscreen, time scale 1, heartbeat every %d ms\n", kBeatMs);
 
     // The router connection page's Next: PC reset and the 6-second address wait.
-    auto six = bench.Run(std::string(kToPasswordPage) + "quit 0\n");
+    auto six = run(ToPasswordPage() + "quit 0\n");
     Road("6-second address wait", six, "click", "1013", 2, "paint", "CZavroSetPwd");
 
     // PPPoE Next while the router trickles its answer.
@@ -160,7 +103,7 @@ int main() {
     slow.path = "/goform/";
     slow.count = 1;
     sim.SetFault(slow);
-    auto pppoe = bench.Run(std::string(kToPasswordPage) +
+    auto pppoe = run(ToPasswordPage() +
                            "type 1020 5820\nclick 1077\nawait-window CZavroConnectMode\n"
                            "click 1019\nclick 1013\nawait-window CZavroPPPoE\n"
                            "type 1036 user\ntype 1037 secret\nclick 1013\n"
@@ -172,7 +115,7 @@ int main() {
     routersim::Fault silent;
     silent.kind = routersim::FaultKind::NoAnswer;
     sim.SetFault(silent);
-    auto exit = bench.Run(std::string(kToPasswordPage) +
+    auto exit = run(ToPasswordPage() +
                           "type 1020 5820\nclick 1013\nawait-busy 5000\nsleep 10000\n"
                           "click 1008\nsleep 30000\nquit 0\n");
     sim.SetFault({});
@@ -190,9 +133,9 @@ int main() {
     }
 
     // A 32 MiB firmware image, from Upload to the wait dialog (includes the 10 s pause).
-    const fs::path image = bench.Dir() / "image.bin";
+    const fs::path image = runs.Dir() / "image.bin";
     zavro::e2e::WriteFile(image.string(), std::string(32u << 20, '\x5A'));
-    auto upload = bench.Run(std::string(kToPasswordPage) +
+    auto upload = run(ToPasswordPage() +
                             "type 1020 5820\nclick 1010\nawait-window CZavroUpdateFirM\n"
                             "type 1023 " +
                             image.string() +

@@ -146,4 +146,16 @@ std::vector<std::string> ReadLines(const std::string& path) {
     return lines;
 }
 
+std::vector<std::string> ToPasswordPage() {
+    return {
+        "await-window CZavroWizard 10000",
+        "click 1013",  // Next
+        "await-window CZavroARQX",
+        "click 1014",  // the router is connected
+        "await-window CZavroQXset",
+        "click 1013",  // Next: model fixed, PC network reset, short address wait
+        "await-window CZavroSetPwd",
+    };
+}
+
 }  // namespace zavro::e2e

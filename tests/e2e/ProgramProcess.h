@@ -49,4 +49,7 @@ std::string ReadFile(const std::string& path);
 bool WriteFile(const std::string& path, const std::string& bytes);
 std::vector<std::string> ReadLines(const std::string& path);
 
+// Automation script lines from the program's start page to the password page.
+std::vector<std::string> ToPasswordPage();
+
 }  // namespace zavro::e2e

@@ -144,18 +144,6 @@ double WizardRunTest::MeanDifference(const Image& a, const Image& b) {
     return sum / (3.0 * static_cast<double>(a.pixels.size()));
 }
 
-std::vector<std::string> ToPasswordPage() {
-    return {
-        "await-window CZavroWizard 10000",
-        "click 1013",  // Next
-        "await-window CZavroARQX",
-        "click 1014",  // the router is connected
-        "await-window CZavroQXset",
-        "click 1013",  // Next: model fixed, PC network reset, short address wait
-        "await-window CZavroSetPwd",
-    };
-}
-
 std::vector<std::string> Concat(std::vector<std::string> a, const std::vector<std::string>& b) {
     a.insert(a.end(), b.begin(), b.end());
     return a;

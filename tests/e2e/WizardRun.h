@@ -75,8 +75,6 @@ protected:
     std::filesystem::path m_dir;
 };
 
-// Script lines from the program's start page to the password page.
-std::vector<std::string> ToPasswordPage();
 std::vector<std::string> Concat(std::vector<std::string> a, const std::vector<std::string>& b);
 
 // Tiny lookup in the simulator's JSON dump (its keys are unique throughout).
