@@ -36,6 +36,17 @@ std::string Slurp(const std::string& path) {
     return text.str();
 }
 
+// Appends what the terminal shows within waitMs; false when nothing came.
+bool ReadTerminal(int master, int waitMs, std::string& out) {
+    pollfd p{master, POLLIN, 0};
+    if (::poll(&p, 1, waitMs) <= 0 || !(p.revents & POLLIN)) return false;
+    char buffer[4096];
+    const ssize_t n = ::read(master, buffer, sizeof buffer);
+    if (n <= 0) return false;
+    out.append(buffer, static_cast<std::size_t>(n));
+    return true;
+}
+
 }  // namespace
 
 CliResult RunCli(const std::vector<std::string>& args, const CliOptions& options) {
@@ -90,12 +101,7 @@ CliResult RunCli(const std::vector<std::string>& args, const CliOptions& options
     int status = 0;
     for (;;) {
         if (master >= 0) {
-            pollfd p{master, POLLIN, 0};
-            if (::poll(&p, 1, 5) > 0 && (p.revents & POLLIN)) {
-                char buffer[4096];
-                const ssize_t n = ::read(master, buffer, sizeof buffer);
-                if (n > 0) result.err.append(buffer, static_cast<std::size_t>(n));
-            }
+            ReadTerminal(master, 5, result.err);
             if (!typed && !options.typeAfter.empty() &&
                 result.err.find(options.typeAfter) != std::string::npos) {
                 const std::string line = options.typed + "\n";
@@ -117,13 +123,7 @@ CliResult RunCli(const std::vector<std::string>& args, const CliOptions& options
     }
     if (master >= 0) {
         // What the terminal still holds after the child ended.
-        for (;;) {
-            pollfd p{master, POLLIN, 0};
-            if (::poll(&p, 1, 0) <= 0 || !(p.revents & POLLIN)) break;
-            char buffer[4096];
-            const ssize_t n = ::read(master, buffer, sizeof buffer);
-            if (n <= 0) break;
-            result.err.append(buffer, static_cast<std::size_t>(n));
+        while (ReadTerminal(master, 0, result.err)) {
         }
         ::close(master);
     } else {

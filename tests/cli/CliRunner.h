@@ -10,12 +10,14 @@
 
 namespace zavro::clitest {
 
+// Every member has a default, so that designated initializers may leave any out.
 struct CliOptions {
-    std::map<std::string, std::string> env;
-    std::string input;      // standard input when not on a terminal
-    bool terminal = false;  // standard input and error on a pseudo-terminal
-    std::string typeAfter;  // with terminal: once the terminal shows this, type `typed` + Enter
-    std::string typed;
+    std::map<std::string, std::string> env = {};
+    std::string input = {};  // standard input when not on a terminal
+    bool terminal = false;   // standard input and error on a pseudo-terminal
+    // With terminal: once the terminal shows typeAfter, type `typed` + Enter.
+    std::string typeAfter = {};
+    std::string typed = {};
     unsigned limitMs = 30000;  // then the child is killed (a hang fails the test)
 };
 

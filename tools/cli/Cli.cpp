@@ -7,6 +7,7 @@
 #include <functional>
 #include <map>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -268,17 +269,22 @@ struct Account {
     int mode = kConnectContinuous;
 };
 
-// User, password, MTU and connection mode of the PPPoE and tunnel pages, checked.
-Account ReadAccount(Context& ctx, const char* what) {
-    Account a;
+// The account name and its password (file or prompt), each within the field's length.
+void ReadUserPassword(Context& ctx, const char* what, Account& a) {
     a.user = ctx.Get("--user");
-    a.mtu = ctx.Get("--mtu", "1392");
-    a.idle = ctx.Get("--idle");
-    a.mode = ConnectMode(ctx);
     Limit("--user", a.user, kAccountLimit);
     a.password = CommandSecret(ctx, "--account-password-file",
                                std::string(what) + " password for " + a.user + ": ");
     Limit("--account-password-file", a.password, kAccountLimit);
+}
+
+// User, password, MTU and connection mode of the PPPoE and tunnel pages, checked.
+Account ReadAccount(Context& ctx, const char* what) {
+    Account a;
+    a.mtu = ctx.Get("--mtu", "1392");
+    a.idle = ctx.Get("--idle");
+    a.mode = ConnectMode(ctx);
+    ReadUserPassword(ctx, what, a);
     Require(CheckAccount(a.user, a.password, a.mtu, a.mode, a.idle));
     return a;
 }
@@ -330,18 +336,15 @@ void RunL2tp(Context& ctx) {
 
 void RunBigpond(Context& ctx) {
     if (ctx.model == 8) throw UsageStop("model 8 has no BigPond request (models 1 to 7 have)");
-    const std::string user = ctx.Get("--user");
-    Limit("--user", user, kAccountLimit);
-    const std::string password =
-        CommandSecret(ctx, "--account-password-file", "BigPond password for " + user + ": ");
-    Limit("--account-password-file", password, kAccountLimit);
-    Require(CheckTelstra(user, password));
+    Account a;
+    ReadUserPassword(ctx, "BigPond", a);
+    Require(CheckTelstra(a.user, a.password));
     // The login-server box of the page: on when an address is given.
     const std::string serverSwitch = ctx.Has("--server") ? "ON" : "";
     CFunction function;
     Connect(ctx, function);
     Judge(function,
-          function.SetTelstra(user, password, serverSwitch, ctx.Get("--server", "0.0.0.0")),
+          function.SetTelstra(a.user, a.password, serverSwitch, ctx.Get("--server", "0.0.0.0")),
           "request");
 }
 
@@ -445,14 +448,13 @@ void RunUpload(Context& ctx) {
 
 void RunInternet(Context& ctx) {
     CFunction function;
-    const bool reached = function.CheckInternet() == 1;
-    ctx.answer.Flag("internet", reached);
-    if (!reached) {
+    if (function.CheckInternet() != 1) {
         Stop s{
             kExitFailed, "failed", "the Internet page " + Ports().homeUrl + " was not reached", {}};
         s.fields.Flag("internet", false);
         throw s;
     }
+    ctx.answer.Flag("internet", true);
     ctx.done = "the Internet page " + Ports().homeUrl + " was reached";
 }
 
@@ -605,15 +607,13 @@ const OptionSpec kGlobalOptions[] = {
     {"--help", nullptr, "this help; after a command, the command's help"},
 };
 
-std::string OptionLines(const OptionSpec* begin, const OptionSpec* end) {
+std::string OptionLines(std::span<const OptionSpec> options) {
     std::string out;
-    for (const OptionSpec* o = begin; o != end; ++o) {
-        std::string head =
-            std::string("  ") + o->name + (o->value ? std::string(" ") + o->value : "");
-        if (head.size() < 34) head.resize(34, ' ');
+    for (const OptionSpec& o : options) {
+        std::string line = std::string("  ") + o.name + (o.value ? std::string(" ") + o.value : "");
+        if (line.size() < 34) line.resize(34, ' ');
         // Help text wrapped at 90 columns under its own start.
-        std::string line = head;
-        std::string_view rest = o->help;
+        std::string_view rest = o.help;
         while (!rest.empty()) {
             const std::size_t space = rest.find(' ');
             const std::string_view word = rest.substr(0, space);
@@ -633,7 +633,7 @@ std::string ProgramHelp() {
     std::string out =
         "usage: zavro-cli [--router HOST[:PORT]] [--model N] [--password-file F] [--json]\n"
         "                 COMMAND [options]\n\noptions:\n" +
-        OptionLines(std::begin(kGlobalOptions), std::end(kGlobalOptions)) + "\ncommands:\n";
+        OptionLines(kGlobalOptions) + "\ncommands:\n";
     for (const CommandSpec& c : Commands()) {
         std::string head =
             std::string("  ") + c.name + (*c.operand ? std::string(" ") + c.operand : "");
@@ -650,15 +650,13 @@ std::string CommandHelp(const CommandSpec& c) {
     std::string out = std::string("usage: zavro-cli [global options] ") + c.name +
                       (*c.operand ? std::string(" ") + c.operand : "") +
                       (c.options.empty() ? "" : " [options]") + "\n" + c.summary + "\n";
-    if (!c.options.empty())
-        out += "\noptions:\n" + OptionLines(c.options.data(), c.options.data() + c.options.size());
+    if (!c.options.empty()) out += "\noptions:\n" + OptionLines(c.options);
     return out;
 }
 
-const OptionSpec* FindOption(const OptionSpec* begin, const OptionSpec* end,
-                             std::string_view name) {
-    for (const OptionSpec* o = begin; o != end; ++o)
-        if (name == o->name) return o;
+const OptionSpec* FindOption(const std::vector<OptionSpec>& options, std::string_view name) {
+    for (const OptionSpec& o : options)
+        if (name == o.name) return &o;
     return nullptr;
 }
 
@@ -677,19 +675,16 @@ bool IsSecretOnCommandLine(std::string_view arg) {
 }
 
 // What Run prints: the answer for a finished command or a stop.
-int Report(bool json, const std::string& command, const Stop* stop, const Context& ctx) {
+int Report(bool json, const Stop* stop, const Context& ctx) {
+    const std::string command = ctx.command ? ctx.command->name : "";
     if (json) {
         Answer a;
         if (!command.empty()) a.Text("command", command);
         a.Text("result", stop ? stop->result : "done");
         a.Number("exit", stop ? stop->exit : kExitDone);
-        std::string text = a.Json();
-        const std::string more = stop ? stop->fields.Json() : ctx.answer.Json();
-        if (more.size() > 2) text = text.substr(0, text.size() - 1) + "," + more.substr(1);
-        if (stop)
-            text =
-                text.substr(0, text.size() - 1) + ",\"message\":" + JsonString(stop->message) + "}";
-        std::printf("%s\n", text.c_str());
+        a.Append(stop ? stop->fields : ctx.answer);
+        if (stop) a.Text("message", stop->message);
+        std::printf("%s\n", a.Json().c_str());
     } else if (stop) {
         std::fprintf(stderr, "zavro-cli%s%s: %s\n", command.empty() ? "" : " ", command.c_str(),
                      stop->message.c_str());
@@ -708,7 +703,6 @@ int Run(int argc, char** argv, posix::CurlHttpClient& http) {
     ctx.http = &http;
     bool json = false;
     bool help = false;
-    std::string commandName;
     try {
         // Global options may stand before or after the command.
         for (int i = 1; i < argc; ++i) {
@@ -744,14 +738,11 @@ int Run(int argc, char** argv, posix::CurlHttpClient& http) {
             } else if (!ctx.command) {
                 ctx.command = FindCommand(arg);
                 if (!ctx.command) throw UsageStop("unknown command " + arg);
-                commandName = arg;
             } else if (arg.rfind("--", 0) == 0) {
-                const auto& options = ctx.command->options;
-                const OptionSpec* spec =
-                    FindOption(options.data(), options.data() + options.size(), arg);
+                const OptionSpec* spec = FindOption(ctx.command->options, arg);
                 if (!spec)
                     throw UsageStop("unknown option " + arg.substr(0, arg.find('=')) +
-                                    " (see zavro-cli " + commandName + " --help)");
+                                    " (see zavro-cli " + ctx.command->name + " --help)");
                 ctx.options[arg] = spec->value ? value(arg) : "";
             } else if (*ctx.command->operand && ctx.operand.empty()) {
                 ctx.operand = arg;
@@ -773,9 +764,9 @@ int Run(int argc, char** argv, posix::CurlHttpClient& http) {
         if (fromStdin > 1) throw UsageStop("only one secret can come from standard input (-)");
         if (ctx.timeoutMs) http.SetTimeouts(ctx.timeoutMs, ctx.timeoutMs);
         ctx.command->run(ctx);
-        return Report(json, commandName, nullptr, ctx);
+        return Report(json, nullptr, ctx);
     } catch (const Stop& stop) {
-        return Report(json, commandName, &stop, ctx);
+        return Report(json, &stop, ctx);
     }
 }
 

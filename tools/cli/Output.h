@@ -27,6 +27,10 @@ public:
         m_fields.emplace_back(key, std::move(json));
         return *this;
     }
+    Answer& Append(const Answer& more) {
+        m_fields.insert(m_fields.end(), more.m_fields.begin(), more.m_fields.end());
+        return *this;
+    }
     std::string Json() const;
 
 private:
