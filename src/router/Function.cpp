@@ -52,19 +52,22 @@ std::string OctetFields(const std::string& prefix, const std::string& address) {
     return out;
 }
 
+std::string EscapeOnly(std::string_view text, std::string_view special) {
+    return router::PercentEscape(text, [special](unsigned char b) {
+        return special.find(static_cast<char>(b)) != std::string_view::npos;
+    });
+}
+
 // Typed text inside a form-encoded or query body: only the bytes that would end the field
 // or start an escape are escaped, so "a&b=c" arrives whole and a space stays a space.
 std::string FieldValue(std::string_view text) {
-    return router::PercentEscape(
-        text, [](unsigned char b) { return b == '%' || b == '&' || b == '=' || b == '+'; });
+    return EscapeOnly(text, "%&=+");
 }
 
 // Typed text inside a request target: as in a body, and "#" so the rest is not taken for a
 // fragment; the transport encodes what a request line cannot carry.
 std::string TargetValue(std::string_view text) {
-    return router::PercentEscape(text, [](unsigned char b) {
-        return b == '%' || b == '&' || b == '=' || b == '+' || b == '#';
-    });
+    return EscapeOnly(text, "%&=+#");
 }
 
 std::string WithZero(std::string body) {
@@ -687,11 +690,11 @@ std::string BuildUpload(const std::string& head, const std::string& bodyHead, st
     return buffer;
 }
 
+}  // namespace
+
 // An answer arrived and is not a refusal. Only a whole status line with an error code
 // (wrong password, malformed message) says the router did not take the image; a first
 // chunk that stops inside the status line, or holds none, is still an answer.
-}  // namespace
-
 bool CFunction::Answered(CClientSocket& socket) {
     if (socket.ReceiveChunk(0) != 1) {
         NoteTransport(socket.LastError());

@@ -2,6 +2,7 @@
 // cause from the optional "why_" keys. A medium without those keys shows the text alone.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <fstream>
 #include <functional>
@@ -67,11 +68,8 @@ TEST_F(FailureCause, EveryFaultNamesItsCauseUnderThePageText) {
     };
     for (const FaultCase& c : cases) {
         SCOPED_TRACE(c.name);
-        routersim::Fault fault;
-        fault.kind = c.kind;
-        fault.status = c.status;
-        fault.path = "/goform/";  // the login passes, the setting fails
-        sim->SetFault(fault);
+        // The login passes, the setting fails.
+        sim->SetFault({.kind = c.kind, .status = c.status, .path = "/goform/"});
         EXPECT_EQ(SubmitPppoe(), std::vector<std::string>{c.text});
         sim->SetFault({});
         hub.reset();
@@ -86,16 +84,11 @@ TEST_F(FailureCause, EveryFaultNamesItsCauseUnderThePageText) {
 }
 
 TEST_F(FailureCause, AMediumWithoutTheKeysShowsTheOldTextAlone) {
-    routersim::Fault fault;
-    fault.kind = routersim::FaultKind::Status;
-    fault.status = 500;
-    fault.path = "/goform/";
-    sim->SetFault(fault);
+    sim->SetFault({.kind = routersim::FaultKind::Status, .status = 500, .path = "/goform/"});
     EXPECT_EQ(SubmitPppoe(), std::vector<std::string>{"failed_setting"});
     // The cause was looked for, and its absence changed nothing.
-    bool asked = false;
-    for (const auto& l : env.profile.lookups) asked = asked || l.key == "why_http";
-    EXPECT_TRUE(asked);
+    EXPECT_TRUE(std::any_of(env.profile.lookups.begin(), env.profile.lookups.end(),
+                            [](const auto& l) { return l.key == "why_http"; }));
     hub.reset();
     sim->SetFault({});
     sim->SetRouterDown(true);
@@ -192,10 +185,7 @@ TEST_F(FailurePageDiagnosis, ShowsTheFirstStepThatFails) {
     EXPECT_EQ(sim->InternetRequests().size(), 1u);
     sim->SetInternetStatus(0);
 
-    routersim::Fault fault;
-    fault.kind = routersim::FaultKind::Status;
-    fault.status = 401;
-    sim->SetFault(fault);
+    sim->SetFault({.kind = routersim::FaultKind::Status, .status = 401, .path = ""});
     EXPECT_EQ(Diagnosis(), "why_login");
     sim->SetFault({});
 

@@ -9,7 +9,6 @@
 namespace zavro::test {
 namespace {
 
-using routersim::Fault;
 using routersim::FaultKind;
 
 class RouterFailureCause : public RouterWireTest {
@@ -20,11 +19,7 @@ protected:
         StartRouter(8);
     }
     void SetFault(FaultKind kind, int status = 500, const std::string& path = "") {
-        Fault f;
-        f.kind = kind;
-        f.status = status;
-        f.path = path;
-        m_sim->SetFault(f);
+        m_sim->SetFault({.kind = kind, .status = status, .path = path});
     }
 };
 
@@ -94,9 +89,7 @@ TEST_F(RouterFailureCause, UploadOverRawSocketsNamesItsCause) {
     f.m_pSocket2 = &second;
     f.m_strAuthPassword = "wrong";
     std::istringstream image(std::string(2000, 'x'));
-    EXPECT_EQ(f.UploadFirmware("Firmware.bin", image, 8), 0);
-    EXPECT_EQ(f.LastFailure().cause, FailCause::Login);
-    EXPECT_EQ(f.LastFailure().httpStatus, 401);
+    Check(f, f.UploadFirmware("Firmware.bin", image, 8), {0, FailCause::Login, 401});
 
     CClientSocket third;
     ASSERT_EQ(ConnectClientSocket("192.168.2.1", 80, &third), 1);
@@ -104,8 +97,7 @@ TEST_F(RouterFailureCause, UploadOverRawSocketsNamesItsCause) {
     f.m_strAuthPassword = "5820";
     SetFault(FaultKind::CloseWithoutAnswer, 0, "/goform/formUpload");
     std::istringstream again(std::string(2000, 'x'));
-    EXPECT_EQ(f.UploadFirmware("Firmware.bin", again, 8), 0);
-    EXPECT_EQ(f.LastFailure().cause, FailCause::Closed);
+    Check(f, f.UploadFirmware("Firmware.bin", again, 8), {0, FailCause::Closed, 0});
 
     // The socket itself says why it could not connect.
     m_sim->SetRouterDown(true);
@@ -118,16 +110,13 @@ TEST_F(RouterFailureCause, InternetCheckThroughTheTestsOwnResolver) {
     m_http.SetResolver([this](const std::string& name) { return m_sim->Resolve(name); });
     Ports().homeUrl = m_sim->InternetUrl();
     CFunction f;
-    EXPECT_EQ(f.CheckInternet(), 1);
-    EXPECT_EQ(f.LastFailure().cause, FailCause::None);
+    Check(f, f.CheckInternet(), {1, FailCause::None, 0});
     m_sim->SetInternetResolves(false);
-    EXPECT_EQ(f.CheckInternet(), 0);
-    EXPECT_EQ(f.LastFailure().cause, FailCause::Unresolved);
+    Check(f, f.CheckInternet(), {0, FailCause::Unresolved, 0});
     EXPECT_EQ(m_shell.Calls().size(), 1u);
     m_sim->SetInternetResolves(true);
     m_sim->SetInternetUp(false);
-    EXPECT_EQ(f.CheckInternet(), 0);
-    EXPECT_EQ(f.LastFailure().cause, FailCause::Refused);
+    Check(f, f.CheckInternet(), {0, FailCause::Refused, 0});
 }
 
 }  // namespace

@@ -213,6 +213,20 @@ struct Simulator::Impl {
         ShutdownConns(self, false);
     }
 
+    // Caller holds mu. Opens or closes a port the way switching it on or off would: a
+    // closed port refuses connections and drops the ones it had.
+    void SetListening(Listener& l, bool up) {
+        if (up && !l.listening) {
+            Listen(l);
+        } else if (!up && l.listening) {
+            ::shutdown(l.fd, SHUT_RD);
+            l.listening = false;
+            l.downTimed = false;
+            ShutdownConns(nullptr, &l == &internet);
+        }
+        Wake();
+    }
+
     // Caller holds mu.
     void Listen(Listener& l) {
         l.downTimed = false;
@@ -783,16 +797,7 @@ void Simulator::SetInternetUp(bool up) {
     {
         std::lock_guard lock(m.mu);
         m.internetUp = up;
-        if (m.running && !m.stopping) {
-            if (up && !m.internet.listening) {
-                m.Listen(m.internet);
-            } else if (!up && m.internet.listening) {
-                ::shutdown(m.internet.fd, SHUT_RD);
-                m.internet.listening = false;
-                m.ShutdownConns(nullptr, true);
-            }
-            m.Wake();
-        }
+        if (m.running && !m.stopping) m.SetListening(m.internet, up);
     }
     m.WriteStateFile();
 }
@@ -800,16 +805,7 @@ void Simulator::SetInternetUp(bool up) {
 void Simulator::SetRouterDown(bool down) {
     Impl& m = *impl_;
     std::lock_guard lock(m.mu);
-    if (!m.running || m.stopping) return;
-    if (!down && !m.router.listening) {
-        m.Listen(m.router);
-    } else if (down && m.router.listening) {
-        ::shutdown(m.router.fd, SHUT_RD);
-        m.router.listening = false;
-        m.router.downTimed = false;
-        m.ShutdownConns(nullptr, false);
-    }
-    m.Wake();
+    if (m.running && !m.stopping) m.SetListening(m.router, !down);
 }
 
 void Simulator::SetInternetStatus(int status) {

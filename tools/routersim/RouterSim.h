@@ -114,7 +114,7 @@ public:
     void SetInternetStatus(int status);
 
     // The simulator's name service. Tests hand Resolve to the HTTP adapter so that no
-    // name ever goes to a real resolver: InternetHost() resolves to the loopback address
+    // name ever goes to a real resolver: kInternetHost resolves to the loopback address
     // (unless switched off), numeric addresses to themselves, anything else not at all.
     static constexpr const char* kInternetHost = "internet.routersim.test";
     void SetInternetResolves(bool resolves);

@@ -93,16 +93,12 @@ NetError ErrorOf(CURL* h, CURLcode rc) {
             curl_easy_getinfo(h, CURLINFO_REQUEST_SIZE, &sent);
             return sent > 0 ? NetError::NoAnswer : NetError::ConnectTimeout;
         }
-        case CURLE_GOT_NOTHING:
-        case CURLE_RECV_ERROR:
-        case CURLE_SEND_ERROR:
-        case CURLE_PARTIAL_FILE:
-            return NetError::Closed;
+        case CURLE_OK:  // ended without a status line
         case CURLE_WEIRD_SERVER_REPLY:
         case CURLE_UNSUPPORTED_PROTOCOL:
         case CURLE_BAD_CONTENT_ENCODING:
             return NetError::Garbled;
-        default:
+        default:  // nothing, a broken send or receive, a cut-off answer
             return NetError::Closed;
     }
 }
@@ -190,7 +186,7 @@ public:
             result.status = static_cast<int>(status);
             result.body = std::move(sink.body);
         } else {
-            result.error = rc == CURLE_OK ? NetError::Garbled : ErrorOf(h, rc);
+            result.error = ErrorOf(h, rc);
         }
         return result;
     }
@@ -282,7 +278,7 @@ public:
         long status = 0;
         curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &status);
         if (rc != CURLE_OK || status <= 0) {
-            error = rc == CURLE_OK ? NetError::Garbled : ErrorOf(h, rc);
+            error = ErrorOf(h, rc);
             return false;
         }
         error = NetError::None;

@@ -58,7 +58,7 @@ NetError LastNetError(bool waitedFull = false) {
         // peer closed without a word.
         case ERROR_HTTP_INVALID_SERVER_RESPONSE: return NetError::Closed;
         case ERROR_HTTP_INVALID_HEADER:
-        case ERROR_HTTP_HEADER_NOT_FOUND: return NetError::Garbled;
+        case ERROR_HTTP_HEADER_NOT_FOUND:
         case ERROR_INTERNET_INVALID_URL:
         case ERROR_INTERNET_UNRECOGNIZED_SCHEME: return NetError::Garbled;
         default: return NetError::Closed;  // aborted, reset, or closed without an answer

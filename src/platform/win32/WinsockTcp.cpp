@@ -95,11 +95,7 @@ public:
             const std::size_t left = size - done;
             const int chunk = left > 0x40000000u ? 0x40000000 : static_cast<int>(left);
             const int n = send(s, p + done, chunk, 0);
-            if (n == SOCKET_ERROR || m_cancelled) {
-                m_error = m_cancelled ? NetError::NoAnswer
-                                      : FromWsa(WSAGetLastError(), NetError::Closed);
-                return -1;
-            }
+            if (n == SOCKET_ERROR || m_cancelled) return Failed();
             done += static_cast<std::size_t>(n);
         }
         return static_cast<long>(done);
@@ -113,12 +109,7 @@ public:
         }
         const int want = size > 0x40000000u ? 0x40000000 : static_cast<int>(size);
         const int n = recv(s, static_cast<char*>(buffer), want, 0);
-        if (n == SOCKET_ERROR || m_cancelled) {
-            // A receive cut short by Cancel: the caller gave up waiting for the answer.
-            m_error = m_cancelled ? NetError::NoAnswer
-                                  : FromWsa(WSAGetLastError(), NetError::Closed);
-            return -1;
-        }
+        if (n == SOCKET_ERROR || m_cancelled) return Failed();
         if (n == 0) m_error = NetError::Closed;
         return n;
     }
@@ -147,6 +138,12 @@ private:
     SOCKET Current() {
         std::lock_guard lock(m_mutex);
         return m_cancelled ? INVALID_SOCKET : m_socket;
+    }
+    // A send or receive that failed; one cut short by Cancel is no answer: the caller gave
+    // up waiting.
+    long Failed() {
+        m_error = m_cancelled ? NetError::NoAnswer : FromWsa(WSAGetLastError(), NetError::Closed);
+        return -1;
     }
 
     std::mutex m_mutex;
