@@ -7,11 +7,13 @@
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "ProgramProcess.h"
@@ -81,10 +83,12 @@ public:
     const std::filesystem::path& Dir() const { return m_dir; }
 
     // Runs the script to its end; nullopt (with the program's output on stderr) when it
-    // could not start or was killed at the limit.
+    // could not start or was killed at the limit. meanwhile (if any) runs once the program
+    // has started, before the run is waited for.
     std::optional<Outcome> Run(const std::string& script, const std::string& timeScale,
                                unsigned limitMs,
-                               const std::map<std::string, std::string>& extraEnv = {}) {
+                               const std::map<std::string, std::string>& extraEnv = {},
+                               const std::function<void()>& meanwhile = {}) {
         const std::filesystem::path log = m_dir / "timing.log";
         std::filesystem::remove(log);
         zavro::e2e::WriteFile((m_dir / "script.txt").string(), script);
@@ -96,6 +100,7 @@ public:
             std::fprintf(stderr, "cannot start %s\n", zavro::e2e::WizardProgram().c_str());
             return std::nullopt;
         }
+        if (meanwhile) meanwhile();
         Outcome out;
         out.result = program.Wait(limitMs);
         out.endNs = SteadyNs(std::chrono::steady_clock::now());
@@ -108,6 +113,19 @@ public:
         return out;
     }
     std::string Output() const { return zavro::e2e::ReadFile((m_dir / "output.txt").string()); }
+    // Waits (at most limitMs) for a stamp of that event and detail in the running program's
+    // timing log, after the first `after` stamps; its position plus one, or 0.
+    std::size_t AwaitStamp(const std::string& event, const std::string& detail, std::size_t after,
+                           unsigned limitMs) const {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(limitMs);
+        do {
+            const auto stamps = ReadStamps(m_dir / "timing.log");
+            for (std::size_t i = after; i < stamps.size(); ++i)
+                if (stamps[i].event == event && stamps[i].detail == detail) return i + 1;
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        } while (std::chrono::steady_clock::now() < deadline);
+        return 0;
+    }
 
 private:
     const routersim::Simulator& m_sim;

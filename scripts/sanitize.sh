@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the asan preset (ASan+UBSan, whole suite) and the tsan preset (the threaded parts:
 # animation workers, result-page workers, the failure page's diagnosis, wait-dialog timers,
-# the upload runner, the blocking run of the UI toolkits) and runs
+# the upload runner, the blocking run of the UI toolkits, the Qt one included) and runs
 # both inside a fresh loopback-only network namespace, as scripts/test.sh does.
 # Usage: scripts/sanitize.sh [asan|tsan]   (default: both)
 set -euo pipefail
@@ -14,7 +14,7 @@ if command -v ccache >/dev/null; then
 fi
 # The threaded tests, by name.
 tsan_filter='Blocking|Diagnosis|FailureCause|Gif|Picture|Animation|Result|Success|Wait|Upload|Firm|Worker|Clock|Socket|Timer'
-tsan_targets=(zavro_unit_tests zavro_pages_tests zavro_wire_tests)
+tsan_targets=(zavro_unit_tests zavro_pages_tests zavro_wire_tests zavro_gui_tests)
 
 if [ "$which" != tsan ]; then
   cmake --preset asan "${launcher[@]}" >/dev/null
@@ -38,7 +38,8 @@ if [ "$which" != tsan ]; then
 fi
 if [ "$which" != asan ]; then
   TSAN_OPTIONS="halt_on_error=1 second_deadlock_stack=1 suppressions=$PWD/scripts/tsan.supp" \
-    ctest --test-dir build/tsan -j 2 --timeout 300 --output-on-failure -R "$filter"
+    ctest --test-dir build/tsan -j 2 --timeout 300 --output-on-failure -R "$filter" \
+      -L "^(unit|pages|wire|gui)$"
 fi
 '
 if unshare --net true 2>/dev/null; then

@@ -7,7 +7,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
 
-packages=(g++-mingw-w64-x86-64-posix wine wine64 xvfb xauth googletest)
+packages=(g++-mingw-w64-x86-64-posix wine wine64 xvfb xauth xdotool googletest)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
@@ -76,6 +76,9 @@ printf "%s\n" "await-window CZavroWizard 30000" "sleep 1500" \
 rm -f wine-wizard-start.png
 ZAVRO_AUTOMATION=$PWD/screenshot-script.txt xvfb-run -a -s "-screen 0 1024x768x24" \
   timeout 120 wine medium/Wizard/Zavro.exe >screenshot.log 2>&1 </dev/null || status=$?
+# Real pointer and key events through an X server (XTest) while the program waits.
+bash ../../tests/win32/real_input_run.sh "$PWD/medium/Wizard/Zavro.exe" ../dev/bin/zavro-routersim \
+  "$PWD/real-input-run" || status=$?
 wine reg add "HKCU\\Software\\Wine\\Drivers" /v Graphics /d null /f >/dev/null 2>&1 </dev/null
 shot=$(file -b wine-wizard-start.png 2>/dev/null | cut -d, -f1-2)
 echo "screenshot under Xvfb: build/win64/wine-wizard-start.png ($shot)"

@@ -13,11 +13,13 @@ const char* WanResultKey(int result, const char* failKey) {
 }
 
 int RunRouterRequest(const std::function<int(CFunction&)>& request, RouterFailure* why) {
+    // Taken on this thread: the work runs on a helper thread and reads no shared state.
+    const std::string password = theApp.m_strPassword;
+    const int model = theApp.GetModel();
     return RunBlocking([&] {
         CFunction function;
         int result = 1;
-        if (function.ConnectRouter(kRouterAddress, kAdminAccount, theApp.m_strPassword,
-                                   theApp.GetModel()) == 0)
+        if (function.ConnectRouter(kRouterAddress, kAdminAccount, password, model) == 0)
             result = request(function);
         if (why) *why = function.LastFailure();
         return result;
@@ -25,9 +27,10 @@ int RunRouterRequest(const std::function<int(CFunction&)>& request, RouterFailur
 }
 
 int SendRouterLanguage(RouterFailure& why) {
+    const int language = theApp.GetLanguage();
     return RunRouterRequest(
-        [](CFunction& function) {
-            function.SetRouterLanguage(theApp.GetLanguage());
+        [language](CFunction& function) {
+            function.SetRouterLanguage(language);
             return 0;
         },
         &why);

@@ -37,15 +37,17 @@ int CZavroESSID::SendSsid(bool reboot) {
         return -1;
     }
     RouterFailure why;
+    bool reached = false;  // the name counts as the router's once the login went through
     const int r = RunRouterRequest(
         [&](CFunction& function) {
-            theApp.m_strSSID = text;
+            reached = true;
             function.EscapeSpecialChars(text);
             const int sent = function.SetSsid(function.m_strEscaped);
             if (sent == 0 && reboot) function.RebootRouter();
             return sent;
         },
         &why);
+    if (reached) theApp.m_strSSID = text;
     if (r != 0) ShowRouterMessage(r == 1 ? "failed_setting" : "ESSID_Set_Failed", why);
     return r;
 }

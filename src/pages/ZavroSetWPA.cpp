@@ -51,13 +51,12 @@ void CZavroSetWPA::Apply() {
             } else {
                 sent = function.DisableWirelessSecurity();
             }
-            if (sent == 0) {
-                theApp.m_strWPAKey = useKey ? key : "Disable";
-                function.RebootRouter();
-            }
+            if (sent == 0) function.RebootRouter();
             return sent;
         },
         &why);
+    // RunRouterRequest gives 0 only where the key was taken.
+    if (r == 0) theApp.m_strWPAKey = useKey ? key : "Disable";
     if (r != 0) {
         ShowRouterMessage(r == 1 ? "failed_setting" : "WPA_Set_Failed", why);
         return;

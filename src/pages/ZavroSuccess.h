@@ -16,6 +16,10 @@ public:
     ~CZavroSuccess() override;
 
     CPictureEx& Animation() { return m_animation; }
+    // Finish (1013) ends the program as well.
+    bool EndsProgram(int controlId) override {
+        return controlId == 1013 || CPage::EndsProgram(controlId);
+    }
 
 protected:
     void OnInitDialog() override;

@@ -27,12 +27,6 @@ enum class ControlKind {
     Progress,      // progress bar without text (the wait dialog)
 };
 
-// Hotspots that end the program (Exit and back to the menu): the only input a window
-// takes while the toolkit runs blocking work.
-constexpr bool EndsProgram(int controlId) {
-    return controlId == 1008 || controlId == 1009;
-}
-
 // Posted messages from this value on only repaint (an animation's next frame): windows
 // take them during blocking work too, so that an animation plays while the program waits.
 inline constexpr unsigned kFirstRepaintMessage = 0x7E00;
@@ -71,6 +65,9 @@ public:
     virtual CursorShape OnSetCursor(int controlId) = 0;
     // Key-down before the window's own handling; true swallows it.
     virtual bool OnKeyDown(Key key) = 0;
+    // True for a hotspot whose click ends the program (Exit, back to the menu): the only
+    // input a window takes while the toolkit runs blocking work.
+    virtual bool EndsProgram(int /*controlId*/) { return false; }
 };
 
 // Thread-safe way to post a message to a window. Once the window is destroyed, Post drops
@@ -87,9 +84,9 @@ public:
 
     // Window.
     virtual void SetBackground(const Image& picture) = 0;  // drawn at 0,0 at its own size
-    virtual Rect Geometry() const = 0;                      // screen pixels
+    virtual Rect Geometry() const = 0;                     // screen pixels
     virtual void SetGeometry(const Rect& r) = 0;
-    virtual Rect WorkArea() const = 0;                       // usable screen area
+    virtual Rect WorkArea() const = 0;  // usable screen area
     virtual void Show(bool visible) = 0;
     virtual bool IsVisible() const = 0;
     virtual void Invalidate() = 0;  // asks for OnPaint and a repaint soon
@@ -109,7 +106,7 @@ public:
     virtual void SetFocus(int id) = 0;
     virtual void SetFace(int id, const Image& face) = 0;  // Hotspot and Animation faces
     virtual void SetItems(int id, const std::vector<std::string>& items) = 0;  // DropList
-    virtual void SetSelection(int id, int index) = 0;                             // -1 none
+    virtual void SetSelection(int id, int index) = 0;                          // -1 none
     virtual int GetSelection(int id) const = 0;
     virtual void SetProgress(int id, int percent) = 0;  // Progress, 0..100
 
@@ -129,8 +126,8 @@ public:
 };
 
 struct WindowStyle {
-    bool modalFrame = false;  // small dialog with a frame (the wait dialog) instead of a page
-    std::string name;         // the page's class name: how automation and tests find it
+    bool modalFrame = false;      // small dialog with a frame (the wait dialog) instead of a page
+    std::string name;             // the page's class name: how automation and tests find it
     std::string title = "Zavro";  // what the task bar and the frame show
 };
 
@@ -144,10 +141,13 @@ public:
     // Runs work that blocks (a router exchange, a sleep, a hidden program) and returns
     // when it is done, so that the caller stays sequential. Meanwhile the wait cursor
     // shows and the windows keep painting, but no page acts: the user's clicks and keys
-    // are dropped, except on the hotspots that end the program (EndsProgram), and timers,
-    // posted messages (but for OnlyRepaints ones) and deferred tasks are held back, then
-    // delivered in their order once the caller's event has been handled. Called on the UI thread; work runs on a
-    // helper thread and must not touch windows.
+    // are dropped, except on the hotspots that end the program (IWindowEvents::
+    // EndsProgram), and timers, posted messages (but for OnlyRepaints ones) and deferred
+    // tasks are held back, then delivered in their order once the caller's event has been
+    // handled. Work that throws leaves nothing held or gated: the exception goes on to the
+    // caller. Called on the UI thread; work runs on a helper thread and must not touch
+    // windows or the program's shared state: it returns what it found, and the caller
+    // stores that after the wait.
     virtual void RunBlocking(const std::function<void()>& work) = 0;
     // filter: "Name(*.ext)|*.ext|All files(*.*)|*.*||". nullopt when cancelled.
     virtual std::optional<std::string> OpenFileDialog(const std::string& filter) = 0;

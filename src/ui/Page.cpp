@@ -127,13 +127,17 @@ void CPage::SetPicture(Image picture) {
     if (m_window) m_window->SetBackground(m_picture);
 }
 
-void CPage::SetHandIds(std::initializer_list<int> ids) { m_handIds = ids; }
+void CPage::SetHandIds(std::initializer_list<int> ids) {
+    m_handIds = ids;
+}
 
 void CPage::SetHandRange(int first, int last) {
     for (int id = first; id <= last; ++id) m_handIds.insert(id);
 }
 
-void CPage::AddHandIds(std::initializer_list<int> ids) { m_handIds.insert(ids); }
+void CPage::AddHandIds(std::initializer_list<int> ids) {
+    m_handIds.insert(ids);
+}
 
 void CPage::RenderFace(CButtonST& button) {
     if (!m_window || m_bClosed) return;
@@ -193,7 +197,13 @@ CursorShape CPage::OnSetCursor(int controlId) {
     return m_handIds.count(controlId) ? CursorShape::Hand : CursorShape::Arrow;
 }
 
-bool CPage::OnKeyDown(Key key) { return key == Key::Enter || key == Key::Escape; }
+bool CPage::OnKeyDown(Key key) {
+    return key == Key::Enter || key == Key::Escape;
+}
+
+bool CPage::EndsProgram(int controlId) {
+    return controlId == 1008 || controlId == 1009;
+}
 
 bool CPage::HandleWirelessTabs(int id) {
     if (id == 1015) {
@@ -248,9 +258,13 @@ void CPage::EndProgram() {
     Ports().system->ExitProcess(1);
 }
 
-void CPage::OpenQuickGuide() { SendMessage(theApp.m_hHubWnd, WM_PAGE_QIG); }
+void CPage::OpenQuickGuide() {
+    SendMessage(theApp.m_hHubWnd, WM_PAGE_QIG);
+}
 
-void CPage::OpenUserManual() { OpenProductManual(); }
+void CPage::OpenUserManual() {
+    OpenProductManual();
+}
 
 void CPage::OpenWebSite() {
     Ports().shell->Execute("open", Ports().homeUrl, "", "", ShowMode::Show);
@@ -258,14 +272,29 @@ void CPage::OpenWebSite() {
 
 bool CPage::HandleCommonHotspot(int id, unsigned message1010) {
     switch (id) {
-        case 1009: BackToMenu(); return true;
-        case 1008: EndProgram(); return true;
-        case 1012: OpenQuickGuide(); return true;
-        case 1011: OpenUserManual(); return true;
-        case 1003: OpenWebSite(); return true;
-        case 1004: CloseAndGo(WM_PAGE_CONTACT); return true;
-        case 1010: CloseAndGo(message1010); return true;
-        default: return false;
+        case 1009:
+            BackToMenu();
+            return true;
+        case 1008:
+            EndProgram();
+            return true;
+        case 1012:
+            OpenQuickGuide();
+            return true;
+        case 1011:
+            OpenUserManual();
+            return true;
+        case 1003:
+            OpenWebSite();
+            return true;
+        case 1004:
+            CloseAndGo(WM_PAGE_CONTACT);
+            return true;
+        case 1010:
+            CloseAndGo(message1010);
+            return true;
+        default:
+            return false;
     }
 }
 

@@ -21,13 +21,13 @@ constexpr int kPageWidth = 800;
 constexpr int kPageHeight = 600;
 
 // Common hotspot rectangles.
-constexpr Rect kRectMenu{14, 22, 79, 75};         // 1009
-constexpr Rect kRectStart{101, 22, 90, 75};       // 1010 on the start-page family
+constexpr Rect kRectMenu{14, 22, 79, 75};          // 1009
+constexpr Rect kRectStart{101, 22, 90, 75};        // 1010 on the start-page family
 constexpr Rect kRectQuickGuide{486, 22, 111, 75};  // 1012
-constexpr Rect kRectManual{601, 22, 95, 75};      // 1011
-constexpr Rect kRectExit{710, 22, 70, 75};        // 1008
-constexpr Rect kRectWebSite{520, 550, 138, 40};   // 1003
-constexpr Rect kRectContact{673, 550, 124, 40};   // 1004
+constexpr Rect kRectManual{601, 22, 95, 75};       // 1011
+constexpr Rect kRectExit{710, 22, 70, 75};         // 1008
+constexpr Rect kRectWebSite{520, 550, 138, 40};    // 1003
+constexpr Rect kRectContact{673, 550, 124, 40};    // 1004
 constexpr Rect kRectNext{618, 492, 53, 26};
 constexpr Rect kRectBack{543, 492, 53, 26};
 
@@ -63,6 +63,9 @@ public:
     void OnPaint() final;
     CursorShape OnSetCursor(int controlId) override;
     bool OnKeyDown(Key key) override;
+    // Exit (1008) and back-to-menu (1009) of the common handler; a page whose own
+    // handler ends the program on other hotspots names them too.
+    bool EndsProgram(int controlId) override;
 
 protected:
     // Construction step 3: on failure "load_image_error" and the process ends with 1.
@@ -99,11 +102,11 @@ protected:
 
     // Close-and-go: ClosePage, then the message to the hub.
     void CloseAndGo(unsigned message);
-    void BackToMenu();                   // 1009
-    void EndProgram();                   // 1008
-    void OpenQuickGuide();               // 1012
-    void OpenUserManual();               // 1011 of the router pages
-    void OpenWebSite();                  // 1003
+    void BackToMenu();      // 1009
+    void EndProgram();      // 1008
+    void OpenQuickGuide();  // 1012
+    void OpenUserManual();  // 1011 of the router pages
+    void OpenWebSite();     // 1003
     // The common hotspots (1003, 1004, 1008, 1009, 1011, 1012) and 1010 with the page
     // family's message; true when id was one of them.
     bool HandleCommonHotspot(int id, unsigned message1010);

@@ -57,7 +57,7 @@ ProgramProcess::~ProgramProcess() {
 
 bool ProgramProcess::Start(const std::string& program, const std::string& folder,
                            const std::map<std::string, std::string>& env,
-                           const std::string& outputFile) {
+                           const std::string& outputFile, const std::vector<std::string>& args) {
     if (m_pid > 0) return false;
     std::vector<std::string> entries;
     for (char** e = environ; e != nullptr && *e != nullptr; ++e) {
@@ -67,8 +67,11 @@ bool ProgramProcess::Start(const std::string& program, const std::string& folder
     std::vector<char*> envp;
     for (auto& e : entries) envp.push_back(e.data());
     envp.push_back(nullptr);
-    std::string arg0 = program;
-    char* argv[] = {arg0.data(), nullptr};
+    std::vector<std::string> words{program};
+    words.insert(words.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (auto& w : words) argv.push_back(w.data());
+    argv.push_back(nullptr);
 
     FileActions actions;
     if (!actions.Ok()) return false;
@@ -82,12 +85,38 @@ bool ProgramProcess::Start(const std::string& program, const std::string& folder
     m_result = {};
     m_result.spawnedAt = std::chrono::steady_clock::now();
     pid_t pid = -1;
-    if (::posix_spawn(&pid, program.c_str(), actions.Get(), nullptr, argv, envp.data()) != 0) {
+    if (::posix_spawnp(&pid, program.c_str(), actions.Get(), nullptr, argv.data(), envp.data()) !=
+        0) {
         return false;
     }
     m_pid = pid;
     m_result.started = true;
     return true;
+}
+
+bool ProgramProcess::Running() {
+    if (m_pid <= 0) return false;
+    int status = 0;
+    if (::waitpid(m_pid, &status, WNOHANG) != m_pid) return true;
+    Reaped(status);
+    return false;
+}
+
+void ProgramProcess::Terminate(unsigned graceMs) {
+    if (m_pid <= 0) return;
+    ::kill(m_pid, SIGTERM);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(graceMs);
+    while (Running() && std::chrono::steady_clock::now() < deadline)
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+}
+
+void ProgramProcess::Reaped(int status) {
+    m_pid = -1;
+    m_result.elapsedMs = std::chrono::duration<double, std::milli>(
+                             std::chrono::steady_clock::now() - m_result.spawnedAt)
+                             .count();
+    if (WIFEXITED(status)) m_result.exitCode = WEXITSTATUS(status);
+    if (WIFSIGNALED(status)) m_result.signal = WTERMSIG(status);
 }
 
 ProgramResult ProgramProcess::Wait(unsigned limitMs) {
@@ -109,12 +138,7 @@ ProgramResult ProgramProcess::Wait(unsigned limitMs) {
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
     }
-    m_pid = -1;
-    m_result.elapsedMs = std::chrono::duration<double, std::milli>(
-                             std::chrono::steady_clock::now() - m_result.spawnedAt)
-                             .count();
-    if (WIFEXITED(status)) m_result.exitCode = WEXITSTATUS(status);
-    if (WIFSIGNALED(status)) m_result.signal = WTERMSIG(status);
+    Reaped(status);
     return m_result;
 }
 

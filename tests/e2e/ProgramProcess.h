@@ -32,11 +32,18 @@ public:
     // is left out of the child's environment; env adds the ones the run wants. stdout and
     // stderr go to outputFile. False when the spawn fails.
     bool Start(const std::string& program, const std::string& folder,
-               const std::map<std::string, std::string>& env, const std::string& outputFile);
+               const std::map<std::string, std::string>& env, const std::string& outputFile,
+               const std::vector<std::string>& args = {});
     // Waits (real time) until the child ends, at most limitMs; then SIGKILL.
     ProgramResult Wait(unsigned limitMs);
+    // True while the child has not ended (it is reaped when it has).
+    bool Running();
+    // Asks the child to end (SIGTERM), killing it after graceMs.
+    void Terminate(unsigned graceMs);
 
 private:
+    void Reaped(int status);
+
     pid_t m_pid = -1;
     ProgramResult m_result;
 };

@@ -2,9 +2,11 @@
 
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <iostream>
 #include <map>
+#include <thread>
 
 #include "platform/posix/ProfileReader.h"
 #include "platform/posix/StbPictures.h"
@@ -24,6 +26,7 @@ void WizardRunTest::SetUp() {
 }
 
 void WizardRunTest::TearDown() {
+    m_program.reset();
     m_sim.reset();
     if (HasFailure()) {
         std::cerr << "e2e files kept in " << m_dir << "\n";
@@ -48,20 +51,24 @@ void WizardRunTest::StartRouter(bool internetUp, std::function<void(const std::s
 
 WizardOutcome WizardRunTest::RunWizard(const std::vector<std::string>& script,
                                        const RunOptions& run) {
-    WizardOutcome outcome;
+    if (!StartWizard(script, run)) return {};
+    return FinishWizard();
+}
+
+bool WizardRunTest::StartWizard(const std::vector<std::string>& script, const RunOptions& run) {
     std::string text;
     for (const auto& line : script) text += line + "\n";
     if (!WriteFile(Temp("script.txt").string(), text) || !m_sim) {
         ADD_FAILURE() << "no script or no router";
-        return outcome;
+        return false;
     }
     const std::string port = std::to_string(m_sim->Port());
     const std::string internet = std::to_string(m_sim->InternetPort());
     std::map<std::string, std::string> env = {
-        {"QT_QPA_PLATFORM", "offscreen"},
+        {"QT_QPA_PLATFORM", run.display.empty() ? "offscreen" : "xcb"},
         {"ZAVRO_ROUTER", "127.0.0.1:" + port},
         {"ZAVRO_HOME_URL", "http://127.0.0.1:" + internet + "/"},
-        {"ZAVRO_TIME_SCALE", "0.001"},
+        {"ZAVRO_TIME_SCALE", run.timeScale},
         {"ZAVRO_AUTOMATION", Temp("script.txt").string()},
         {"ZAVRO_MESSAGE_LOG", Temp("messages.log").string()},
         {"ZAVRO_REGISTRY_FILE", Temp("registry").string()},
@@ -69,6 +76,7 @@ WizardOutcome WizardRunTest::RunWizard(const std::vector<std::string>& script,
         {"ZAVRO_TIMING_LOG", Temp("timing.log").string()},
         {"XDG_RUNTIME_DIR", m_dir.string()},
     };
+    if (!run.display.empty()) env["DISPLAY"] = run.display;
     if (run.echoScript) env["ZAVRO_AUTOMATION_VERBOSE"] = "1";
     if (run.homeInside) {
         const fs::path home = Temp("home");
@@ -80,12 +88,20 @@ WizardOutcome WizardRunTest::RunWizard(const std::vector<std::string>& script,
         env["XDG_STATE_HOME"] = (home / ".local/state").string();
     }
     fs::remove(Temp("timing.log"));
-    ProgramProcess program;
-    if (!program.Start(WizardProgram(), WizardFolder(), env, Temp("output.txt").string())) {
+    m_program = std::make_unique<ProgramProcess>();
+    if (!m_program->Start(WizardProgram(), WizardFolder(), env, Temp("output.txt").string())) {
         ADD_FAILURE() << "cannot start " << WizardProgram();
-        return outcome;
+        m_program.reset();
+        return false;
     }
-    outcome.program = program.Wait(kRunLimitMs);
+    return true;
+}
+
+WizardOutcome WizardRunTest::FinishWizard() {
+    WizardOutcome outcome;
+    if (!m_program) return outcome;
+    outcome.program = m_program->Wait(kRunLimitMs);
+    m_program.reset();
     outcome.output = ReadFile(Temp("output.txt").string());
     for (const std::string& line : ReadLines(Temp("messages.log").string())) {
         const auto tab = line.find('\t');
@@ -96,6 +112,7 @@ WizardOutcome WizardRunTest::RunWizard(const std::vector<std::string>& script,
         }
     }
     for (const std::string& line : ReadLines(Temp("timing.log").string())) {
+        if (line.rfind("wait ", 0) == 0) continue;  // the waits' own stamps
         const auto last = line.rfind(' ');
         outcome.stamps.push_back(line.substr(0, last));
     }
@@ -103,6 +120,18 @@ WizardOutcome WizardRunTest::RunWizard(const std::vector<std::string>& script,
                                            << outcome.output;
     EXPECT_EQ(outcome.output.find("non-loopback"), std::string::npos) << outcome.output;
     return outcome;
+}
+
+std::size_t WizardRunTest::AwaitStamp(const std::string& prefix, std::size_t after,
+                                      unsigned limitMs) const {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(limitMs);
+    do {
+        const auto lines = ReadLines(Temp("timing.log").string());
+        for (std::size_t i = after; i < lines.size(); ++i)
+            if (lines[i].rfind(prefix, 0) == 0) return i + 1;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    } while (std::chrono::steady_clock::now() < deadline);
+    return 0;
 }
 
 std::string WizardRunTest::StateFileText() const {

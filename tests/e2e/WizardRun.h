@@ -43,6 +43,11 @@ struct RunOptions {
     // HOME and the XDG folders inside the test's folder, so whatever the program keeps
     // there can be inspected (and the tester's own are left alone).
     bool homeInside = false;
+    // An X display (see RealInput.h): the program shows its pages there, through Qt's X
+    // platform, instead of offscreen.
+    std::string display;
+    // ZAVRO_TIME_SCALE: every wait and timer at a thousandth unless a run needs them real.
+    std::string timeScale = "0.001";
 };
 
 class WizardRunTest : public ::testing::Test {
@@ -56,6 +61,13 @@ protected:
     void StartRouter(bool internetUp = true, std::function<void(const std::string&)> log = {});
     // Writes the script, runs the program to its end (or the limit) and collects the logs.
     WizardOutcome RunWizard(const std::vector<std::string>& script, const RunOptions& run = {});
+    // The same in two steps, for a test that acts on the running program in between.
+    bool StartWizard(const std::vector<std::string>& script, const RunOptions& run = {});
+    WizardOutcome FinishWizard();
+    // Waits (real time, at most limitMs) until the timing log has a stamp that begins with
+    // prefix after the first `after` stamps; returns the count of stamps up to and with
+    // that one (to pass as `after` for what follows it), or 0 when none came.
+    std::size_t AwaitStamp(const std::string& prefix, std::size_t after, unsigned limitMs) const;
 
     // A value of the state file: a string without its quotes, or a number or boolean.
     std::optional<std::string> StateValue(const std::string& key) const;
@@ -72,6 +84,7 @@ protected:
     static double MeanDifference(const Image& a, const Image& b);
 
     std::unique_ptr<routersim::Simulator> m_sim;
+    std::unique_ptr<ProgramProcess> m_program;
     std::filesystem::path m_dir;
 };
 

@@ -8,8 +8,10 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
 #include <future>
 #include <memory>
+#include <stdexcept>
 #include <string>
 #include <thread>
 #include <vector>
@@ -83,6 +85,15 @@ protected:
     static QWidget* Control(IWindow& w, int id) {
         return static_cast<qtui::QtWindow&>(w).ControlWidget(id);
     }
+    // Through the page's native window, as the platform hands Qt a real press: Qt picks
+    // the widget under it only after the window object has seen it.
+    static QWindow* Native(IWindow& w) {
+        return static_cast<qtui::QtWindow&>(w).Widget()->windowHandle();
+    }
+    static QPoint Centre(IWindow& w, int id) { return Control(w, id)->geometry().center(); }
+    static void Click(IWindow& w, int id) {
+        QTest::mouseClick(Native(w), Qt::LeftButton, {}, Centre(w, id));
+    }
     QtToolkit ui;
 };
 
@@ -103,15 +114,18 @@ TEST_F(QtToolkitTest, MessageLogGetsOneLinePerBoxFromAnyThread) {
 }
 
 // What a user meets while the program waits for the router: the page keeps painting, the
-// wait cursor shows, Next and typing do nothing (then or afterwards), Exit works at once,
-// and the page's timer and a worker's message arrive after the wait, in order, once each.
+// wait cursor shows, Next, a press into a field and typing do nothing (then or afterwards),
+// Exit works at once, and the page's timer and a worker's message arrive after the wait,
+// in order, once each. Every click goes through the native window, as a real one does.
 TEST_F(QtToolkitTest, BlockingWorkKeepsThePageLiveButLetsOnlyExitAct) {
     test::FakeEvents events;
     auto page = ui.CreateWindow(events, {0, 0, 800, 600}, WindowStyle{false, "CZavroSetPwd"});
     for (int id : {1013, 1008})
-        page->CreateControl(id, ControlKind::Hotspot, {id - 1000, 10, 40, 20});
+        page->CreateControl(id, ControlKind::Hotspot, {(id - 1000) * 40, 10, 40, 20});
     page->CreateControl(1020, ControlKind::Edit, {100, 100, 120, 20});
+    page->CreateControl(1021, ControlKind::Edit, {100, 140, 120, 20});
     page->Show(true);
+    page->SetFocus(1020);
     page->SetTimer(5, 60000);
     test::Pump();
     auto* w = static_cast<qtui::QtWindow&>(*page).Widget();
@@ -128,8 +142,12 @@ TEST_F(QtToolkitTest, BlockingWorkKeepsThePageLiveButLetsOnlyExitAct) {
                                QGuiApplication::overrideCursor()->shape() == Qt::WaitCursor
                            ? "wait-cursor"
                            : "no-wait-cursor");
-        QTest::mouseClick(Control(*page, 1013), Qt::LeftButton, {}, QPoint(5, 5));
-        QTest::keyClicks(Control(*page, 1020), "abc");
+        Click(*page, 1013);
+        Click(*page, 1021);  // no focus, no grab
+        seen.push_back(w->focusWidget() == Control(*page, 1020) ? "focus stays" : "focus moved");
+        QTest::keyClick(Native(*page), 'a');
+        // Pressed now, released once the wait is over: no click either.
+        QTest::mousePress(Native(*page), Qt::LeftButton, {}, Centre(*page, 1013));
         w->FireTimer(5);
         w->FireTimer(5);  // a second tick before the first was delivered
         std::thread([poster = page->Poster()] {
@@ -145,7 +163,7 @@ TEST_F(QtToolkitTest, BlockingWorkKeepsThePageLiveButLetsOnlyExitAct) {
             }
             seen.push_back("paints " + std::to_string(events.paints));
             seen.push_back("frames " + std::to_string(events.posted.size()));
-            QTest::mouseClick(Control(*page, 1008), Qt::LeftButton, {}, QPoint(5, 5));
+            Click(*page, 1008);
             seen.push_back("controls " + std::to_string(events.controls.size()));
             gate.set_value();
         };
@@ -157,8 +175,8 @@ TEST_F(QtToolkitTest, BlockingWorkKeepsThePageLiveButLetsOnlyExitAct) {
         gate.get_future().wait();
     });
     EXPECT_NE(workThread, std::this_thread::get_id());
-    EXPECT_EQ(seen,
-              (std::vector<std::string>{"wait-cursor", "paints 1", "frames 1", "controls 1"}));
+    EXPECT_EQ(seen, (std::vector<std::string>{"wait-cursor", "focus stays", "paints 1", "frames 1",
+                                              "controls 1"}));
     *afterPaint = nullptr;
     EXPECT_EQ(events.controls, (std::vector<std::pair<int, Notify>>{{1008, Notify::Clicked}}));
     EXPECT_EQ(page->GetText(1020), "");
@@ -168,10 +186,48 @@ TEST_F(QtToolkitTest, BlockingWorkKeepsThePageLiveButLetsOnlyExitAct) {
     test::Pump();
     EXPECT_EQ(events.timers, std::vector<int>{5});
     EXPECT_EQ(events.posted, (std::vector<unsigned>{kFirstRepaintMessage + 1, 77}));
-    // Input works again once the wait is over; nothing of the wait is replayed.
-    QTest::mouseClick(Control(*page, 1013), Qt::LeftButton, {}, QPoint(5, 5));
+    QTest::mouseRelease(Native(*page), Qt::LeftButton, {}, Centre(*page, 1013));
+    EXPECT_EQ(events.Count(1013, Notify::Clicked), 0);
+    // Input works again once the wait is over, at the first click; nothing of the wait is
+    // replayed.
+    Click(*page, 1013);
     EXPECT_EQ(events.controls.back(), (std::pair<int, Notify>{1013, Notify::Clicked}));
     EXPECT_EQ(events.Count(1013, Notify::Clicked), 1);
+    Click(*page, 1021);
+    EXPECT_EQ(w->focusWidget(), Control(*page, 1021));
+}
+
+// The summary page names its own Exit: the page, not a fixed id, says which hotspot ends
+// the program. Work that throws leaves no gate, wait cursor or held delivery behind.
+TEST_F(QtToolkitTest, BlockingWorkThatThrowsRestoresInputAndPageEndsByItsOwnIds) {
+    test::FakeEvents events;
+    events.endsProgram = [](int id) { return id == 1073; };
+    auto page = ui.CreateWindow(events, {0, 0, 800, 600}, WindowStyle{false, "CZvWPAconfigure"});
+    page->CreateControl(1008, ControlKind::Hotspot, {100, 10, 40, 20});
+    page->CreateControl(1073, ControlKind::Hotspot, {700, 10, 40, 20});
+    page->Show(true);
+    page->SetTimer(5, 60000);
+    test::Pump();
+    auto* w = static_cast<qtui::QtWindow&>(*page).Widget();
+    events.controls.clear();
+    std::promise<void> gate;
+    QTimer::singleShot(0, w, [&] {
+        Click(*page, 1008);
+        w->FireTimer(5);
+        Click(*page, 1073);
+        gate.set_value();
+    });
+    EXPECT_THROW(ui.RunBlocking([&] {
+        gate.get_future().wait();
+        throw std::runtime_error("work failed");
+    }),
+                 std::runtime_error);
+    EXPECT_EQ(events.controls, (std::vector<std::pair<int, Notify>>{{1073, Notify::Clicked}}));
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+    test::Pump();
+    EXPECT_EQ(events.timers, std::vector<int>{5});
+    Click(*page, 1008);
+    EXPECT_EQ(events.controls.back(), (std::pair<int, Notify>{1008, Notify::Clicked}));
 }
 
 TEST_F(QtToolkitTest, QueuedFileAnswersReplaceTheDialogInOrder) {

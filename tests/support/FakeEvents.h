@@ -25,6 +25,8 @@ public:
         return id != 0 ? CursorShape::Hand : CursorShape::Arrow;
     };
     std::function<bool(Key)> keyDown = [](Key) { return false; };
+    // The hotspots a click on which ends the program, as a page names them.
+    std::function<bool(int)> endsProgram = [](int id) { return id == 1008 || id == 1009; };
     std::function<void()> onPaint;
     std::function<void(int, Notify)> onControl;
     std::function<void(int)> onTimer;
@@ -56,6 +58,7 @@ public:
         keys.push_back(key);
         return keyDown(key);
     }
+    bool EndsProgram(int controlId) override { return endsProgram(controlId); }
 
     int Count(int id, Notify code) const {
         int n = 0;

@@ -29,7 +29,9 @@ FakeWindow::~FakeWindow() {
     m_toolkit.Forget(this);
 }
 
-Rect FakeWindow::WorkArea() const { return {0, 0, 1280, 1000}; }
+Rect FakeWindow::WorkArea() const {
+    return {0, 0, 1280, 1000};
+}
 
 void FakeWindow::Show(bool visible) {
     if (m_destroyed) return;
@@ -166,7 +168,9 @@ void FakeWindow::SetTimer(int timerId, unsigned milliseconds) {
     m_timers[timerId] = {milliseconds, now + milliseconds};
 }
 
-void FakeWindow::KillTimer(int timerId) { m_timers.erase(timerId); }
+void FakeWindow::KillTimer(int timerId) {
+    m_timers.erase(timerId);
+}
 
 std::map<int, unsigned> FakeWindow::Timers() const {
     std::map<int, unsigned> out;
@@ -177,9 +181,8 @@ std::map<int, unsigned> FakeWindow::Timers() const {
 void FakeWindow::FireDueTimers(std::uint64_t now) {
     for (;;) {
         // Earliest due timer first; a handler may kill or restart timers.
-        auto it = std::min_element(m_timers.begin(), m_timers.end(), [](auto& a, auto& b) {
-            return a.second.due < b.second.due;
-        });
+        auto it = std::min_element(m_timers.begin(), m_timers.end(),
+                                   [](auto& a, auto& b) { return a.second.due < b.second.due; });
         if (it == m_timers.end() || it->second.due > now) return;
         const int id = it->first;
         it->second.due += std::max(1u, it->second.interval);
@@ -188,7 +191,9 @@ void FakeWindow::FireDueTimers(std::uint64_t now) {
     }
 }
 
-std::shared_ptr<IPoster> FakeWindow::Poster() { return m_postBox; }
+std::shared_ptr<IPoster> FakeWindow::Poster() {
+    return m_postBox;
+}
 
 void FakeWindow::DeliverPosted() {
     for (;;) {
@@ -227,7 +232,7 @@ const FakeControl* FakeWindow::Control(int id) const {
 bool FakeWindow::Click(int id) {
     const FakeControl* c = Control(id);
     if (!c || !c->visible || !c->enabled || m_destroyed) return false;
-    if (m_toolkit.Waiting() && !EndsProgram(id)) return false;
+    if (m_toolkit.Waiting() && !m_events->EndsProgram(id)) return false;
     IWindowEvents* events = m_events;
     FakeToolkit& toolkit = m_toolkit;
     const bool hotspot = c->kind == ControlKind::Hotspot;
@@ -315,7 +320,9 @@ std::unique_ptr<IWindow> FakeToolkit::CreateWindow(IWindowEvents& events, const 
     return w;
 }
 
-void FakeToolkit::Forget(FakeWindow* w) { std::erase(m_windows, w); }
+void FakeToolkit::Forget(FakeWindow* w) {
+    std::erase(m_windows, w);
+}
 
 void FakeToolkit::MessageBox(const std::string& utf8Text, const std::string& caption) {
     std::lock_guard lock(m_mutex);
@@ -366,7 +373,9 @@ std::optional<std::string> FakeToolkit::OpenFileDialog(const std::string& filter
     return answer;
 }
 
-void FakeToolkit::Defer(std::function<void()> task) { m_deferred.push_back(std::move(task)); }
+void FakeToolkit::Defer(std::function<void()> task) {
+    m_deferred.push_back(std::move(task));
+}
 
 int FakeToolkit::Run() {
     RunPending();

@@ -6,8 +6,11 @@
 #include <QFile>
 #include <QFileDialog>
 #include <QMessageBox>
+#include <QMouseEvent>
+#include <QPointer>
 #include <QThread>
 #include <QTimer>
+#include <QWindow>
 #include <cstdio>
 #include <cstdlib>
 
@@ -38,20 +41,36 @@ void OnUi(F&& f, bool wait) {
     }
 }
 
-// During blocking work: drops the user's input to every widget but the hotspots that end
-// the program, so no page acts on a click or key given while it waits.
+// The page window an object belongs to: a page's native window (where Qt delivers the
+// user's input first) or one of its widgets. Null for message boxes and file dialogs.
+qtui::PageWidget* PageOf(QObject* object) {
+    QWidget* widget = nullptr;
+    if (object->isWidgetType()) {
+        widget = static_cast<QWidget*>(object)->window();
+    } else if (object->isWindowType()) {
+        for (QWidget* top : QApplication::topLevelWidgets())
+            if (top->windowHandle() == object) widget = top;
+    }
+    return dynamic_cast<qtui::PageWidget*>(widget);
+}
+
+// During blocking work: drops the user's input to the pages, but for the hotspots that
+// end the program. A real press reaches the page's native window before Qt picks the
+// widget under it, so the gate picks that widget itself there: a press on Exit goes on,
+// any other is dropped before Qt gives a focus or a grab to anything.
 class InputGate final : public QObject {
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
         switch (event->type()) {
             case QEvent::MouseButtonPress:
-            case QEvent::MouseButtonRelease:
             case QEvent::MouseButtonDblClick:
-                return !qtui::IsProgramEndHotspot(watched);
+            case QEvent::MouseButtonRelease:
+                return !PassMouse(watched, static_cast<QMouseEvent*>(event));
             case QEvent::KeyPress:
             case QEvent::KeyRelease:
             case QEvent::ShortcutOverride:
             case QEvent::Shortcut:
+            case QEvent::InputMethod:
             case QEvent::Wheel:
             case QEvent::ContextMenu:
             case QEvent::TouchBegin:
@@ -59,11 +78,31 @@ protected:
             case QEvent::TouchEnd:
             case QEvent::TabletPress:
             case QEvent::TabletRelease:
-                return true;
+                return PageOf(watched) != nullptr;
             default:
                 return false;
         }
     }
+
+private:
+    bool PassMouse(QObject* watched, QMouseEvent* event) {
+        qtui::PageWidget* page = PageOf(watched);
+        if (page == nullptr) return true;  // a box shown meanwhile takes its clicks
+        if (watched->isWidgetType()) return qtui::IsProgramEndHotspot(watched);
+        const bool release = event->type() == QEvent::MouseButtonRelease;
+        if (release) {
+            // Only the release of a press that went on: it ends that click.
+            const bool pass = m_pressed != nullptr;
+            if (event->buttons() == Qt::NoButton) m_pressed = nullptr;
+            return pass;
+        }
+        QWidget* target = page->childAt(event->position().toPoint());
+        if (target == nullptr || !qtui::IsProgramEndHotspot(target)) return false;
+        m_pressed = target;
+        return true;
+    }
+
+    QPointer<QWidget> m_pressed;
 };
 
 }  // namespace
@@ -159,26 +198,42 @@ void QtToolkit::RunBlocking(const std::function<void()>& work) {
         return;
     }
     CBlockingRun& run = qtui::BlockingRun();
-    const bool outermost = !run.Busy();
-    BeginWaitCursor();
-    if (outermost) {
-        m_inputGate = std::make_unique<InputGate>();
-        QCoreApplication::instance()->installEventFilter(m_inputGate.get());
-    }
     QCoreApplication* app = QCoreApplication::instance();
+    // Undone however the work ends, a throw included: gate, cursor, then the held
+    // deliveries, which go after the caller's event in their order.
+    struct Scope {
+        QtToolkit& ui;
+        CBlockingRun& run;
+        QCoreApplication* app;
+        bool outermost;
+        Scope(QtToolkit& t, CBlockingRun& r, QCoreApplication* a)
+            : ui(t), run(r), app(a), outermost(!r.Busy()) {
+            ui.BeginWaitCursor();
+            if (!outermost) return;
+            ui.m_inputGate = std::make_unique<InputGate>();
+            app->installEventFilter(ui.m_inputGate.get());
+        }
+        ~Scope() {
+            if (outermost) {
+                app->removeEventFilter(ui.m_inputGate.get());
+                ui.m_inputGate.reset();
+            }
+            ui.EndWaitCursor();
+            for (auto& task : run.TakeHeld())
+                QMetaObject::invokeMethod(app, std::move(task), Qt::QueuedConnection);
+        }
+        Scope(const Scope&) = delete;
+        Scope& operator=(const Scope&) = delete;
+    } scope(*this, run, app);
+    if (scope.outermost) qtui::LogTiming("wait", QStringLiteral("begin"));
     run.Run(
         work, [] { QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents); },
         // An empty queued call wakes the loop from the helper thread.
-        [app] { QMetaObject::invokeMethod(app, [] {}, Qt::QueuedConnection); });
-    if (outermost) {
-        app->removeEventFilter(m_inputGate.get());
-        m_inputGate.reset();
-    }
-    EndWaitCursor();
-    // Held deliveries go after the caller's event, in their order.
-    for (auto& task : run.TakeHeld()) {
-        QMetaObject::invokeMethod(app, std::move(task), Qt::QueuedConnection);
-    }
+        [app] {
+            QMetaObject::invokeMethod(
+                app, [] {}, Qt::QueuedConnection);
+        });
+    if (scope.outermost) qtui::LogTiming("wait", QStringLiteral("end"));
 }
 
 void QtToolkit::Defer(std::function<void()> task) {

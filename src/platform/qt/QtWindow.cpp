@@ -141,7 +141,7 @@ private:
         m_state = state;
         if (!isVisible()) return;
         // While the program waits only the hotspots that end it show their frame.
-        if (BlockingRun().Busy() && !EndsProgram(m_id)) return;
+        if (BlockingRun().Busy() && !m_page->EndsProgram(m_id)) return;
         m_page->Call([&](IWindowEvents& e) { e.OnHotState(m_id, state); });
     }
 
@@ -155,8 +155,11 @@ private:
 };
 
 bool IsProgramEndHotspot(const QObject* object) {
+    const auto* face = dynamic_cast<const FaceWidget*>(object);
+    if (face == nullptr) return false;
     const QVariant id = object->property(kIdProperty);
-    return id.isValid() && EndsProgram(id.toInt()) && dynamic_cast<const FaceWidget*>(object);
+    auto* page = dynamic_cast<PageWidget*>(face->parentWidget());
+    return id.isValid() && page != nullptr && page->EndsProgram(id.toInt());
 }
 
 PageWidget::CallScope::CallScope() {
@@ -532,9 +535,11 @@ void PageWidget::FireTimer(int timerId) {
     QPointer<PageWidget> self(this);
     // One pending tick per timer, as a message queue keeps it.
     const auto key = reinterpret_cast<std::uintptr_t>(timer);
-    if (BlockingRun().Hold([self, timerId] {
-            if (self) self->FireTimer(timerId);
-        }, key))
+    if (BlockingRun().Hold(
+            [self, timerId] {
+                if (self) self->FireTimer(timerId);
+            },
+            key))
         return;
     Call([timerId](IWindowEvents& e) { e.OnTimer(timerId); });
 }
@@ -548,6 +553,12 @@ void PageWidget::Report(int id, zavro::Notify code) {
     // Dropped while the program waits, but for the hotspots that end it.
     if (BlockingRun().Busy() && !(EndsProgram(id) && code == zavro::Notify::Clicked)) return;
     Call([id, code](IWindowEvents& e) { e.OnControl(id, code); });
+}
+
+bool PageWidget::EndsProgram(int id) {
+    bool ends = false;
+    Call([&](IWindowEvents& e) { ends = e.EndsProgram(id); });
+    return ends;
 }
 
 int PageWidget::ControlIdOf(QObject* object) const {

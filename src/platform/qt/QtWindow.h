@@ -90,6 +90,8 @@ public:
         f(*m_link->events);
     }
     void Report(int id, zavro::Notify code);
+    // The page's answer: does a click on hotspot id end the program?
+    bool EndsProgram(int id);
     // True while some call into the core is on the stack.
     static bool InCall();
 

@@ -225,6 +225,12 @@ struct WindowState {
         f(*events);
         --g_callDepth;
     }
+    // The page's answer: does a click on hotspot id end the program?
+    bool EndsProgram(int id) {
+        bool ends = false;
+        Call([&](IWindowEvents& e) { ends = e.EndsProgram(id); });
+        return ends;
+    }
     void Report(int id, Notify code) {
         // While the program waits no page acts: only the hotspots that end it are heard.
         if (Busy() && !(EndsProgram(id) && code == Notify::Clicked)) return;
@@ -269,7 +275,7 @@ void SetHot(WindowState& s, int id, HotState state) {
     if (c == nullptr || c->hot == state) return;
     // While the program waits only the hotspots that end it show their frame; the others
     // keep their state, so the first move afterwards reports it.
-    if (Busy() && !EndsProgram(id)) return;
+    if (Busy() && !s.EndsProgram(id)) return;
     c->hot = state;
     if (!IsWindowVisible(c->hwnd)) return;
     s.Call([&](IWindowEvents& e) { e.OnHotState(id, state); });
@@ -283,7 +289,7 @@ LRESULT CALLBACK HotspotProc(HWND h, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, D
     Control* c = s ? s->Find(id) : nullptr;
     if (c == nullptr || c->hwnd != h) return DefSubclassProc(h, msg, wp, lp);
     // A button message sent straight to the window bypasses the loop's input filter.
-    if (Busy() && !EndsProgram(id) &&
+    if (Busy() && !s->EndsProgram(id) &&
         (msg == WM_LBUTTONDOWN || msg == WM_LBUTTONDBLCLK || msg == WM_LBUTTONUP)) {
         return 0;
     }
@@ -449,9 +455,9 @@ void FitLabel(const WindowState& s, const Control& c) {
 void DeliverTimer(const std::shared_ptr<WindowState>& s, int id) {
     if (!s->alive || s->hwnd == nullptr || !s->timers.contains(id)) return;  // killed meanwhile
     // One pending tick per timer, as the message queue keeps it. Handles fit in 32 bits.
-    const auto key = (static_cast<std::uintptr_t>(reinterpret_cast<std::uintptr_t>(s->hwnd))
-                      << 32) |
-                     static_cast<std::uint32_t>(id);
+    const auto key =
+        (static_cast<std::uintptr_t>(reinterpret_cast<std::uintptr_t>(s->hwnd)) << 32) |
+        static_cast<std::uint32_t>(id);
     if (HoldWhileBusy([s, id] { DeliverTimer(s, id); }, key)) return;
     s->Call([id](IWindowEvents& e) { e.OnTimer(id); });
 }
@@ -1119,7 +1125,7 @@ bool IsProgramEndHotspot(HWND hwnd) {
     if (!s) return false;
     const int id = GetDlgCtrlID(hwnd);
     const Control* c = s->Find(id);
-    return c != nullptr && c->hwnd == hwnd && c->kind == ControlKind::Hotspot && EndsProgram(id);
+    return c != nullptr && c->hwnd == hwnd && c->kind == ControlKind::Hotspot && s->EndsProgram(id);
 }
 
 }  // namespace
@@ -1134,6 +1140,15 @@ void Win32Toolkit::RunBlocking(const std::function<void()>& work) {
         explicit Cursor(Win32Toolkit& t) : ui(t) { ui.BeginWaitCursor(); }
         ~Cursor() { ui.EndWaitCursor(); }
     } cursor(*this);
+    const bool outermost = !m_run.Busy();
+    if (outermost) {
+        LogTiming("wait", "begin");
+        // The press that started this wait (a click into a field whose focus starts a
+        // check) may have left a control with the mouse capture: every click of the wait,
+        // Exit's included, would go to it and be dropped, and the next one after it too.
+        if (const HWND captured = GetCapture()) SendMessageW(captured, WM_CANCELMODE, 0, 0);
+        ReleaseCapture();
+    }
     const HWND messages = static_cast<HWND>(m_messageWindow);
     std::exception_ptr error;  // the work's, passed on once the held deliveries are queued
     try {
@@ -1147,6 +1162,7 @@ void Win32Toolkit::RunBlocking(const std::function<void()>& work) {
         if (error) std::rethrow_exception(error);
         return;
     }
+    if (outermost) LogTiming("wait", "end");
     // Held deliveries go after the caller's event, in their order.
     for (auto& task : m_run.TakeHeld()) Defer(std::move(task));
     if (m_quitWhileBusy) {

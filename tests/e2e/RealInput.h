@@ -1,0 +1,43 @@
+// Real input for the real program: a private X server (Xvfb) the program shows its pages
+// on, and pointer events given through that server's XTest extension (xdotool), so that a
+// click takes the whole route a hand's click takes: server, toolkit, window, widget.
+// Shared by the end-to-end tests and the waits benchmark.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "ProgramProcess.h"
+
+namespace zavro::e2e {
+
+class XServer {
+public:
+    // 800x600: a page, centred on the screen, covers it exactly, so page coordinates are
+    // screen coordinates.
+    static constexpr int kWidth = 800;
+    static constexpr int kHeight = 600;
+
+    XServer() = default;
+    ~XServer();
+    XServer(const XServer&) = delete;
+    XServer& operator=(const XServer&) = delete;
+
+    // False (with why) when no server could be started on a free display.
+    bool Start(std::string& why);
+    const std::string& Display() const { return m_display; }
+    // Moves the pointer onto x,y (a small motion first, as a hand gives) and clicks the
+    // left button. False when the click could not be given.
+    bool Click(int x, int y) const;
+    // Types text with real key events into the window that has the keyboard focus.
+    bool Type(const std::string& text) const;
+
+private:
+    bool Xdotool(const std::vector<std::string>& args) const;
+
+    ProgramProcess m_server;
+    std::string m_display;
+    std::string m_log;
+};
+
+}  // namespace zavro::e2e

@@ -1,0 +1,111 @@
+#!/usr/bin/env bash
+# Zavro.exe under Wine's X11 driver on a private 800x600 Xvfb display (a page covers it, so
+# page coordinates are screen coordinates), driven by real pointer and key events through
+# the X server (XTest, by xdotool): Exit ends the program at once during
+#  (a) the router connection page's 6-second address wait (time scale 1);
+#  (b) the password check of Default against a router that never answers, where Next
+#      does nothing;
+#  (c) the password check started by a real click into the new-password field (the edit
+#      takes the mouse capture as the wait begins).
+# The automation script only brings the program to the page. Usage:
+#   real_input_run.sh <Zavro.exe> <zavro-routersim> <work folder>
+set -uo pipefail
+exe=$1 sim=$2 work=$3
+mkdir -p "$work"
+port=18140
+internet=18141
+source "$(dirname "$0")/wine_run.sh"
+
+display=:$((60 + $$ % 30))
+Xvfb "$display" -screen 0 800x600x24 -nolisten tcp -noreset >/dev/null 2>&1 &
+xvfb=$!
+for _ in $(seq 100); do [ -e "/tmp/.X11-unix/X${display#:}" ] && break; sleep 0.05; done
+export DISPLAY=$display
+
+click() {  # x y: a small motion first, as a hand gives (Wine wants one before a click)
+  xdotool mousemove $(($1 - 2)) $(($2 - 2)) sleep 0.05 mousemove "$1" "$2" sleep 0.05 click 1
+}
+# await <stamp prefix> [after line]: the line number of that stamp in the timing log.
+await() {
+  local n
+  for _ in $(seq 600); do
+    n=$(awk -v p="$1" -v a="${2:-0}" 'NR > a && index($0, p) == 1 { print NR; exit }' \
+      "$work/timing.log" 2>/dev/null)
+    [ -n "$n" ] && { echo "$n"; return 0; }
+    sleep 0.05
+  done
+  echo 0
+  return 1
+}
+# run_case <name> <time scale> <simulator fault> <actions...>: the program in the
+# background on the display; the actions run meanwhile; sets $code.
+run_case() {
+  local name=$1 scale=$2 fault=$3
+  shift 3
+  rm -f "$work"/{messages.log,output.txt,timing.log}
+  start_simulator $port $internet ${fault:+--fault "$fault"}
+  env ZAVRO_ROUTER=127.0.0.1:$port ZAVRO_HOME_URL=http://127.0.0.1:$internet/ \
+    ZAVRO_TIME_SCALE="$scale" ZAVRO_AUTOMATION="$work/script.txt" \
+    ZAVRO_MESSAGE_LOG="$work/messages.log" ZAVRO_LOOPBACK_ONLY=1 \
+    ZAVRO_TIMING_LOG="$work/timing.log" ZAVRO_HEARTBEAT_MS=20 \
+    timeout 120 wine "$exe" >"$work/output.txt" 2>&1 </dev/null &
+  local program=$!
+  "$@"
+  wait $program
+  code=$?
+  kill "$simpid" 2>/dev/null
+  wait "$simpid" 2>/dev/null
+  echo "-- $name"
+}
+
+to_qxset=("await-window CZavroWizard 30000" "click 1013" "await-window CZavroARQX" "click 1014"
+  "await-window CZavroQXset")
+to_password=("${to_qxset[@]}" "click 1013" "await-window CZavroSetPwd 30000" "type 1020 5820")
+
+# (a) Next, then Exit 1 s into the 6-second wait.
+address_wait() {
+  local shown
+  shown=$(await "paint CZavroQXset") || return
+  click 644 505
+  await "wait begin" "$shown" >/dev/null || return
+  sleep 1
+  click 745 60
+}
+printf '%s\n' "${to_qxset[@]}" >"$work/script.txt"
+run_case "address wait" 1 "" address_wait
+check "exit code (Exit during the address wait)" 1 "$code"
+check "the password page never came" 0 "$(grep -c '^paint CZavroSetPwd' "$work/timing.log")"
+
+# (b) Default against a silent router; Next during the wait does nothing.
+silent_default() {
+  local shown
+  shown=$(await "paint CZavroSetPwd") || return
+  sleep 0.5  # the script types the current password
+  click 570 504
+  await "wait begin" "$shown" >/dev/null || return
+  click 644 505
+  click 745 60
+}
+printf '%s\n' "${to_password[@]}" >"$work/script.txt"
+run_case "silent router, Default" 0.001 no-answer silent_default
+check "exit code (Exit during the check of Default)" 1 "$code"
+beats=$(awk '$1 == "wait" && $2 == "begin" { on = 1 } on && $1 == "beat" { n++ }
+             END { print n + 0 }' "$work/timing.log")
+check "the loop turned during the wait" yes "$([ "$beats" -ge 5 ] && echo yes || echo "no ($beats)")"
+check "no box (Next did nothing)" 0 "$([ -f "$work/messages.log" ] && wc -l <"$work/messages.log" || echo 0)"
+
+# (c) A real click into the new-password field starts the check; Exit during it.
+new_password_field() {
+  local shown
+  shown=$(await "paint CZavroSetPwd") || return
+  sleep 0.5
+  click 465 343
+  await "wait begin" "$shown" >/dev/null || return
+  click 745 60
+}
+run_case "silent router, new-password field" 0.001 no-answer new_password_field
+check "exit code (Exit during the check of the new-password field)" 1 "$code"
+
+kill $xvfb 2>/dev/null
+wait $xvfb 2>/dev/null
+finish 0
