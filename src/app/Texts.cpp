@@ -193,14 +193,21 @@ std::string Utf16ToUtf8(const std::u16string& text) {
 
 namespace zavro {
 
-std::string Utf8ToAnsi(const std::string& utf8) {
+namespace {
+// The ANSI bytes of utf8; a character Windows-1252 cannot carry (or a byte that is not
+// UTF-8) becomes '?', and *lossless turns false.
+std::string ConvertToAnsi(const std::string& utf8, bool* lossless) {
     std::string out;
     out.reserve(utf8.size());
+    auto lost = [&] {
+        out.push_back('?');
+        *lossless = false;
+    };
     for (std::size_t i = 0; i < utf8.size();) {
         const unsigned char c = static_cast<unsigned char>(utf8[i]);
         int len = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 0;
         if (len == 0 || i + static_cast<std::size_t>(len) > utf8.size()) {
-            out.push_back('?');  // not UTF-8
+            lost();  // not UTF-8
             ++i;
             continue;
         }
@@ -213,17 +220,33 @@ std::string Utf8ToAnsi(const std::string& utf8) {
         }
         i += valid ? static_cast<std::size_t>(len) : 1;
         if (!valid) {
-            out.push_back('?');
+            lost();
         } else if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) {
             out.push_back(static_cast<char>(cp));
         } else {
-            char mapped = '?';
+            int mapped = -1;
             for (int k = 0; k < 32; ++k)
-                if (k1252[k] != 0 && k1252[k] == cp) mapped = static_cast<char>(0x80 + k);
-            out.push_back(mapped);
+                if (k1252[k] != 0 && k1252[k] == cp) mapped = 0x80 + k;
+            if (mapped < 0)
+                lost();
+            else
+                out.push_back(static_cast<char>(mapped));
         }
     }
     return out;
+}
+}  // namespace
+
+std::string Utf8ToAnsi(const std::string& utf8) {
+    bool lossless = true;
+    return ConvertToAnsi(utf8, &lossless);
+}
+
+std::optional<std::string> Utf8ToAnsiExact(const std::string& utf8) {
+    bool lossless = true;
+    std::string ansi = ConvertToAnsi(utf8, &lossless);
+    if (!lossless) return std::nullopt;
+    return ansi;
 }
 
 }  // namespace zavro
