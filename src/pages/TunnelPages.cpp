@@ -215,10 +215,9 @@ void CTunnelAccountPage::Apply(std::string strUser, std::string strPassword, std
         if (wan::ConnectToRouter(function) != 0) return -1;
         function.ReadPcMacAddress();
         return (function.*m_spec.request)(
-            theApp.GetTunnelAddrMode(), hostName, function.m_strPcMac,
-            theApp.m_strTunnelInfo2, theApp.m_strTunnelInfo3, theApp.m_strTunnelInfo4,
-            theApp.m_strTunnelInfo6, strUser, strPassword, strServer, strConnId, strMtu,
-            nConnectMode, strIdleTime);
+            theApp.GetTunnelAddrMode(), hostName, function.m_strPcMac, theApp.m_strTunnelInfo2,
+            theApp.m_strTunnelInfo3, theApp.m_strTunnelInfo4, theApp.m_strTunnelInfo6, strUser,
+            strPassword, strServer, strConnId, strMtu, nConnectMode, strIdleTime);
     });
     if (result == 0) {
         CloseAndGo(WM_PAGE_SETLANGUAGE);

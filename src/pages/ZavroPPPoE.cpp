@@ -59,8 +59,7 @@ void CZavroPPPoE::OnCommand(int id) {
 }
 
 bool CZavroPPPoE::CheckInput(const std::string& user, const std::string& password,
-                             const std::string& mtu, int connectMode,
-                             const std::string& idleTime) {
+                             const std::string& mtu, int connectMode, const std::string& idleTime) {
     return CheckAccount(user, password, mtu, connectMode, idleTime) == BadInput::None;
 }
 

@@ -128,10 +128,15 @@ TEST_P(CliDialectTest, EveryCommandChangesTheRouterAsItsPageWould) {
     EXPECT_EQ(wan(query ? "wansm_4" : "mask"), query ? "0" : "255.255.255.0");
     EXPECT_EQ(wan(query ? "wangw_4" : "gateway"), query ? "254" : "10.1.2.254");
 
-    Done(with({"pppoe", "--user", "b\xC3\xB6" "b", "--account-password-file", account, "--service",
-               "svc", "--connect", "on-demand", "--idle", "7"}));
+    Done(with({"pppoe", "--user",
+               "b\xC3\xB6"
+               "b",
+               "--account-password-file", account, "--service", "svc", "--connect", "on-demand",
+               "--idle", "7"}));
     EXPECT_EQ(state().wanType, 3);
-    EXPECT_EQ(wan(query ? "username0" : "pppUserName"), "b\xF6" "b");
+    EXPECT_EQ(wan(query ? "username0" : "pppUserName"),
+              "b\xF6"
+              "b");
     EXPECT_EQ(wan(query ? "password0" : "pppPassword"), kAccountSecret);
     EXPECT_EQ(wan(query ? "silentTimeout0" : "pppIdleTime"), "7");
     EXPECT_EQ(wan(query ? "mtu0" : "pppMTU"), "1392");

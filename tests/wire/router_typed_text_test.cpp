@@ -97,7 +97,9 @@ TEST_F(TypedText, PppoeAccountAndCableModemHostName) {
          {{"dynIPHostName", "pc&x=1 \xFC"}}},
     };
     const std::string kHost = Utf8ToAnsi("pc&x=1 \xC3\xBC");
-    const std::string kPassword = Utf8ToAnsi("50%+\xC3\xBC" "ff");
+    const std::string kPassword = Utf8ToAnsi(
+        "50%+\xC3\xBC"
+        "ff");
     for (const auto& c : cases) {
         SCOPED_TRACE(c.body);
         CFunction& f = Connect(c.model);
@@ -112,7 +114,8 @@ TEST_F(TypedText, PppoeAccountAndCableModemHostName) {
     // The form-post dialect: the same bytes raw.
     CFunction& f = Connect(1);
     EXPECT_EQ(f.SetPppoe("joe co", kPassword, "isp #1", "1400", 0, ""), 0);
-    EXPECT_NE(Last().body.find("name=\"pppPassword\"\r\n\r\n50%+\xFC" "ff\r\n"),
+    EXPECT_NE(Last().body.find("name=\"pppPassword\"\r\n\r\n50%+\xFC"
+                               "ff\r\n"),
               std::string::npos);
     EXPECT_EQ(f.SetDhcpClient(kHost, "", "001122334455"), 0);
     EXPECT_NE(Last().body.find("\r\n\r\npc&x=1 \xFC\r\n"), std::string::npos) << Last().body;

@@ -293,8 +293,9 @@ void RunDhcp(Context& ctx) {
 
 void RunStatic(Context& ctx) {
     // The page's DNS field is fixed at 0.0.0.0; its mask is proposed as 255.255.255.0.
-    const std::string ip = Required(ctx, "--ip", "the WAN address a.b.c.d"), mask = ctx.Get("--mask", "255.255.255.0"),
-                      dns = "0.0.0.0", gateway = ctx.Get("--gateway", "0.0.0.0");
+    const std::string ip = Required(ctx, "--ip", "the WAN address a.b.c.d"),
+                      mask = ctx.Get("--mask", "255.255.255.0"), dns = "0.0.0.0",
+                      gateway = ctx.Get("--gateway", "0.0.0.0");
     Require(CheckFixedIp(ip, mask, dns, gateway));
     CFunction function;
     Connect(ctx, function);
@@ -357,8 +358,8 @@ void RunTunnel(Context& ctx, bool l2tp) {
     const std::string typedId = ctx.Get("--connection-id");
     if (!typedId.empty() && (ctx.model == 6 || ctx.model == 7))
         throw BadInputStop("--connection-id", "is not taken by models 6 and 7");
-    const std::string connectionId = AnsiText("--connection-id", typedId,
-                                              BadInput::ConnectionIdNotAnsi, kConnectionIdLimit);
+    const std::string connectionId =
+        AnsiText("--connection-id", typedId, BadInput::ConnectionIdNotAnsi, kConnectionIdLimit);
     const Account a = ReadAccount(ctx, l2tp ? "L2TP" : "PPTP");
     CFunction function;
     Connect(ctx, function);
