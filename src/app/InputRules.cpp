@@ -3,6 +3,8 @@
 #include <climits>
 #include <cstdint>
 
+#include "app/Texts.h"
+
 namespace zavro {
 
 int AtoiLike(const std::string& text) {
@@ -121,9 +123,15 @@ BadInput CheckAddressGroup(const std::string& ip, const std::string& mask,
 BadInput CheckUserPassword(const std::string& user, const std::string& password) {
     if (user.empty()) return BadInput::User;
     if (password.empty()) return BadInput::Password;
-    return BadInput::None;
+    if (const BadInput bad = CheckAnsiText(user, BadInput::UserNotAnsi); bad != BadInput::None)
+        return bad;
+    return CheckAnsiText(password, BadInput::PasswordNotAnsi);
 }
 }  // namespace
+
+BadInput CheckAnsiText(const std::string& text, BadInput kind) {
+    return Utf8ToAnsiExact(text) ? BadInput::None : kind;
+}
 
 BadInput CheckAccount(const std::string& user, const std::string& password, const std::string& mtu,
                       int connectMode, const std::string& idleTime) {
@@ -146,6 +154,7 @@ BadInput CheckCableModem(const std::string& hostName, const std::string& mac) {
     // Length first, then the host name, then the digits: the page's order of messages.
     if (!IsCloneMacLength(mac)) return BadInput::MacLength;
     if (HasQuoteCharacter(hostName)) return BadInput::HostNameQuote;
+    if (!Utf8ToAnsiExact(hostName)) return BadInput::HostNameNotAnsi;
     if (!IsHexDigits(mac)) return BadInput::MacDigits;
     return BadInput::None;
 }
@@ -157,6 +166,7 @@ BadInput CheckTunnelAddress(int addrMode, const std::string& hostName, const std
     // The MAC to clone is empty or whole in both modes.
     if (!IsCloneMacLength(mac)) return BadInput::MacLength;
     if (HasQuoteCharacter(hostName)) return BadInput::HostNameQuote;
+    if (!Utf8ToAnsiExact(hostName)) return BadInput::HostNameNotAnsi;
     if (addrMode == 1)
         if (const BadInput bad = CheckAddressGroup(ip, mask, gateway); bad != BadInput::None)
             return bad;

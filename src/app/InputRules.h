@@ -60,25 +60,38 @@ enum class BadInput {
     Password,
     Ssid,
     WpaKey,
+    // A typed text with a character that Windows-1252 cannot carry: the router gets its
+    // ANSI bytes, never a '?' in its place.
+    UserNotAnsi,
+    PasswordNotAnsi,
+    HostNameNotAnsi,
+    ServiceNotAnsi,
+    ConnectionIdNotAnsi,
 };
+
+// kind when text (UTF-8, as typed) has a character outside Windows-1252, else None. The
+// rules below apply it to the texts they get; the PPPoE service name and the tunnels'
+// connection ID are checked with it by their callers.
+BadInput CheckAnsiText(const std::string& text, BadInput kind);
 
 // Connection modes (the pages' drop-down index; 2 is the requests' manual mode).
 inline constexpr int kConnectContinuous = 0, kConnectOnDemand = 1, kConnectManual = 2;
 
-// PPPoE page and the tunnels' account page: MTU, idle time (on demand only), user, password.
+// PPPoE page and the tunnels' account page: MTU, idle time (on demand only), user, password
+// (given, then ANSI).
 BadInput CheckAccount(const std::string& user, const std::string& password, const std::string& mtu,
                       int connectMode, const std::string& idleTime);
 // Fixed-IP page: IP, mask, gateway, then no empty field.
 BadInput CheckFixedIp(const std::string& ip, const std::string& mask, const std::string& dns,
                       const std::string& gateway);
-// Cable-modem page: MAC length, quotes in the host name, MAC digits.
+// Cable-modem page: MAC length, quotes in the host name, an ANSI host name, MAC digits.
 BadInput CheckCableModem(const std::string& hostName, const std::string& mac);
 // Tunnels' address page; the mode is 0 dynamic, 1 fixed, anything else none. The address,
 // mask and gateway count only in fixed mode.
 BadInput CheckTunnelAddress(int addrMode, const std::string& hostName, const std::string& mac,
                             const std::string& ip, const std::string& mask,
                             const std::string& gateway);
-// BigPond page: user and password given.
+// BigPond page: user and password given, then ANSI.
 BadInput CheckTelstra(const std::string& user, const std::string& password);
 // Wireless name page: a name given.
 BadInput CheckSsid(const std::string& ssid);

@@ -25,9 +25,15 @@ std::string GetProgramFolder() {
     return pos == std::string::npos ? std::string() : path.substr(0, pos);
 }
 
-std::string GetImageFolder() { return JoinPath(GetProgramFolder(), "image"); }
-std::string GetManualFolder() { return JoinPath(GetProgramFolder(), "Manual"); }
-std::string GetQIGFolder() { return JoinPath(GetProgramFolder(), "QIG"); }
+std::string GetImageFolder() {
+    return JoinPath(GetProgramFolder(), "image");
+}
+std::string GetManualFolder() {
+    return JoinPath(GetProgramFolder(), "Manual");
+}
+std::string GetQIGFolder() {
+    return JoinPath(GetProgramFolder(), "QIG");
+}
 
 std::string LanguageFile(int language, const std::string& name) {
     return JoinPath(JoinPath(GetImageFolder(), std::to_string(language)), name);
@@ -81,25 +87,36 @@ std::string MessageText(const char* key) {
         return AnsiToUtf8(ReadIniString(LanguageFile(1, "string.ini"), "MESSAGE", key, ""));
     }
     const std::string path = LanguageFile(theApp.GetLanguage(), "string.ini");
-    return Utf16ToUtf8(Ports().profile->ReadW(WidenPath(path), u"MESSAGE", WidenBytes(key), u"",
-                                              kIniBufferSize));
+    return Utf16ToUtf8(
+        Ports().profile->ReadW(WidenPath(path), u"MESSAGE", WidenBytes(key), u"", kIniBufferSize));
 }
 
-void ShowMessage(const char* key) { Ports().ui->MessageBox(MessageText(key), "Zavro"); }
+void ShowMessage(const char* key) {
+    Ports().ui->MessageBox(MessageText(key), "Zavro");
+}
 
 const char* FailureKey(FailCause cause) {
     switch (cause) {
-        case FailCause::None: return nullptr;
+        case FailCause::None:
+            return nullptr;
         // The router is addressed by number; a name that does not resolve is no route.
         case FailCause::Unresolved:
-        case FailCause::Unreachable: return "why_unreachable";
-        case FailCause::Refused: return "why_refused";
-        case FailCause::ConnectTimeout: return "why_timeout";
-        case FailCause::NoAnswer: return "why_no_answer";
-        case FailCause::Closed: return "why_closed";
-        case FailCause::HttpStatus: return "why_http";
-        case FailCause::Login: return "why_login";
-        case FailCause::Garbled: return "why_garbled";
+        case FailCause::Unreachable:
+            return "why_unreachable";
+        case FailCause::Refused:
+            return "why_refused";
+        case FailCause::ConnectTimeout:
+            return "why_timeout";
+        case FailCause::NoAnswer:
+            return "why_no_answer";
+        case FailCause::Closed:
+            return "why_closed";
+        case FailCause::HttpStatus:
+            return "why_http";
+        case FailCause::Login:
+            return "why_login";
+        case FailCause::Garbled:
+            return "why_garbled";
     }
     return nullptr;
 }
@@ -156,10 +173,10 @@ static void AppendUtf8(std::string& out, char32_t cp) {
 }
 
 // Windows-1252 0x80..0x9F; 0 marks the five unassigned bytes (shown as U+FFFD).
-static const char16_t k1252[32] = {
-        0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-        0x2039, 0x0152, 0,      0x017D, 0,      0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-        0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
+static const char16_t k1252[32] = {0x20AC, 0,      0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021,
+                                   0x02C6, 0x2030, 0x0160, 0x2039, 0x0152, 0,      0x017D, 0,
+                                   0,      0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
+                                   0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0,      0x017E, 0x0178};
 
 std::string AnsiToUtf8(const std::string& ansi) {
     std::string out;
@@ -193,37 +210,61 @@ std::string Utf16ToUtf8(const std::u16string& text) {
 
 namespace zavro {
 
-std::string Utf8ToAnsi(const std::string& utf8) {
+namespace {
+// The ANSI bytes of utf8; a character Windows-1252 cannot carry (or a byte that is not
+// UTF-8) becomes '?', and *lossless turns false.
+std::string ConvertToAnsi(const std::string& utf8, bool* lossless) {
     std::string out;
     out.reserve(utf8.size());
+    auto lost = [&] {
+        out.push_back('?');
+        *lossless = false;
+    };
     for (std::size_t i = 0; i < utf8.size();) {
         const unsigned char c = static_cast<unsigned char>(utf8[i]);
         int len = c < 0x80 ? 1 : (c >> 5) == 6 ? 2 : (c >> 4) == 14 ? 3 : (c >> 3) == 30 ? 4 : 0;
         if (len == 0 || i + static_cast<std::size_t>(len) > utf8.size()) {
-            out.push_back('?');  // not UTF-8
+            lost();  // not UTF-8
             ++i;
             continue;
         }
         char32_t cp = len == 1 ? c : c & (0x7F >> len);
         bool valid = true;
         for (int k = 1; k < len; ++k) {
-            const unsigned char cc = static_cast<unsigned char>(utf8[i + static_cast<std::size_t>(k)]);
+            const unsigned char cc =
+                static_cast<unsigned char>(utf8[i + static_cast<std::size_t>(k)]);
             if ((cc >> 6) != 2) valid = false;
             cp = (cp << 6) | (cc & 0x3F);
         }
         i += valid ? static_cast<std::size_t>(len) : 1;
         if (!valid) {
-            out.push_back('?');
+            lost();
         } else if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) {
             out.push_back(static_cast<char>(cp));
         } else {
-            char mapped = '?';
+            int mapped = -1;
             for (int k = 0; k < 32; ++k)
-                if (k1252[k] != 0 && k1252[k] == cp) mapped = static_cast<char>(0x80 + k);
-            out.push_back(mapped);
+                if (k1252[k] != 0 && k1252[k] == cp) mapped = 0x80 + k;
+            if (mapped < 0)
+                lost();
+            else
+                out.push_back(static_cast<char>(mapped));
         }
     }
     return out;
+}
+}  // namespace
+
+std::string Utf8ToAnsi(const std::string& utf8) {
+    bool lossless = true;
+    return ConvertToAnsi(utf8, &lossless);
+}
+
+std::optional<std::string> Utf8ToAnsiExact(const std::string& utf8) {
+    bool lossless = true;
+    std::string ansi = ConvertToAnsi(utf8, &lossless);
+    if (!lossless) return std::nullopt;
+    return ansi;
 }
 
 }  // namespace zavro

@@ -48,5 +48,8 @@ std::u16string WidenBytes(const std::string& bytes);
 // What a user typed (UTF-8) as the ANSI bytes the router gets; '?' where Windows-1252
 // has no such character.
 std::string Utf8ToAnsi(const std::string& utf8);
+// The same bytes, or nullopt when a character has no Windows-1252 byte (or the text is
+// not UTF-8): for values that must reach the router as typed or not at all.
+std::optional<std::string> Utf8ToAnsiExact(const std::string& utf8);
 
 }  // namespace zavro

@@ -13,6 +13,7 @@ namespace zavro {
 namespace {
 struct Worker {
     std::thread thread;
+    std::function<void()> stop;
     std::atomic<bool> done{false};
 };
 std::mutex g_mutex;
@@ -20,7 +21,7 @@ std::list<std::unique_ptr<Worker>> g_workers;
 ManualResetEvent g_shutdown;
 }  // namespace
 
-void StartWorker(std::function<void(ManualResetEvent& shutdown)> fn) {
+void StartWorker(std::function<void(ManualResetEvent& shutdown)> fn, std::function<void()> stop) {
     std::lock_guard lock(g_mutex);
     // Forget the ones that have ended.
     for (auto it = g_workers.begin(); it != g_workers.end();) {
@@ -33,6 +34,7 @@ void StartWorker(std::function<void(ManualResetEvent& shutdown)> fn) {
     }
     auto worker = std::make_unique<Worker>();
     Worker* w = worker.get();
+    w->stop = std::move(stop);
     w->thread = std::thread([w, fn = std::move(fn)] {
         fn(g_shutdown);
         w->done = true;
@@ -51,6 +53,8 @@ void StopAllWorkers() {
         workers.swap(g_workers);
     }
     g_shutdown.Set();
+    for (auto& w : workers)
+        if (w->stop) w->stop();
     for (auto& w : workers) w->thread.join();
     g_shutdown.Reset();
 }

@@ -11,7 +11,9 @@
 namespace zavro {
 
 // Starts fn on a new thread. fn gets the shut-down event to wait on instead of sleeping.
-void StartWorker(std::function<void(ManualResetEvent& shutdown)> fn);
+// stop (optional) ends fn's blocking calls early when the workers are shut down.
+void StartWorker(std::function<void(ManualResetEvent& shutdown)> fn,
+                 std::function<void()> stop = {});
 // Sleeps ms through the clock; false when the workers are being shut down.
 bool WorkerSleep(ManualResetEvent& shutdown, std::uint32_t ms);
 // Asks every worker to stop and joins them all; new workers may start afterwards.

@@ -194,26 +194,30 @@ void CTunnelAccountPage::OnNext() {
     const std::string idle = m_window->GetText(1041);
     const std::string user = m_window->GetText(1036);
     const std::string password = m_window->GetText(1037);
-    if (CheckAccount(user, password, mtu, m_nConnectMode, idle) != BadInput::None) {
+    const std::string connectionId = m_window->GetText(1045);
+    if (CheckAccount(user, password, mtu, m_nConnectMode, idle) != BadInput::None ||
+        CheckAnsiText(connectionId, BadInput::ConnectionIdNotAnsi) != BadInput::None) {
         ShowMessage("Input_The_Info");
         return;
     }
-    Apply(user, password, m_window->GetText(1035), m_window->GetText(1045), mtu, m_nConnectMode,
-          idle);
+    // The router takes ANSI bytes; the checks above made sure nothing is lost.
+    Apply(Utf8ToAnsi(user), Utf8ToAnsi(password), m_window->GetText(1035), Utf8ToAnsi(connectionId),
+          mtu, m_nConnectMode, idle);
 }
 
 void CTunnelAccountPage::Apply(std::string strUser, std::string strPassword, std::string strServer,
                                std::string strConnId, std::string strMtu, int nConnectMode,
                                std::string strIdleTime) {
+    // Checked on the address page, kept as typed for the way back there.
+    const std::string hostName = Utf8ToAnsi(theApp.m_strTunnelInfo1);
     CFunction function;
     const int result = RunBlocking([&] {
         if (wan::ConnectToRouter(function) != 0) return -1;
         function.ReadPcMacAddress();
         return (function.*m_spec.request)(
-            theApp.GetTunnelAddrMode(), theApp.m_strTunnelInfo1, function.m_strPcMac,
-            theApp.m_strTunnelInfo2, theApp.m_strTunnelInfo3, theApp.m_strTunnelInfo4,
-            theApp.m_strTunnelInfo6, strUser, strPassword, strServer, strConnId, strMtu,
-            nConnectMode, strIdleTime);
+            theApp.GetTunnelAddrMode(), hostName, function.m_strPcMac, theApp.m_strTunnelInfo2,
+            theApp.m_strTunnelInfo3, theApp.m_strTunnelInfo4, theApp.m_strTunnelInfo6, strUser,
+            strPassword, strServer, strConnId, strMtu, nConnectMode, strIdleTime);
     });
     if (result == 0) {
         CloseAndGo(WM_PAGE_SETLANGUAGE);

@@ -45,7 +45,8 @@ void CZavroCableModem::OnNext() {
             ShowMessage("Input_The_Info");
             return;
     }
-    Apply(hostName, mac);
+    // The router takes ANSI bytes; the check above made sure nothing is lost.
+    Apply(Utf8ToAnsi(hostName), mac);
 }
 
 void CZavroCableModem::Apply(std::string hostName, std::string mac) {

@@ -49,16 +49,17 @@ void CZavroPPPoE::OnCommand(int id) {
     if (HandleFamilyHotspot(id, true) || id != 1013) return;
     const std::string user = Text(1036), password = Text(1037), service = Text(1038),
                       mtu = Text(1039), idle = Text(1041);
-    if (!CheckInput(user, password, mtu, m_nConnectMode, idle)) {
+    if (!CheckInput(user, password, mtu, m_nConnectMode, idle) ||
+        CheckAnsiText(service, BadInput::ServiceNotAnsi) != BadInput::None) {
         ShowMessage("Input_The_Info");
         return;
     }
-    Apply(user, password, service, mtu, m_nConnectMode, idle);
+    // The router takes ANSI bytes; the checks above made sure nothing is lost.
+    Apply(Utf8ToAnsi(user), Utf8ToAnsi(password), Utf8ToAnsi(service), mtu, m_nConnectMode, idle);
 }
 
 bool CZavroPPPoE::CheckInput(const std::string& user, const std::string& password,
-                             const std::string& mtu, int connectMode,
-                             const std::string& idleTime) {
+                             const std::string& mtu, int connectMode, const std::string& idleTime) {
     return CheckAccount(user, password, mtu, connectMode, idleTime) == BadInput::None;
 }
 

@@ -32,7 +32,9 @@ CZavroSuccess::CZavroSuccess(CZavroDlg* parent) : CPage(parent, "CZavroSuccess",
     LoadBackground(LanguagePicture("18(1).jpg"));
 }
 
-CZavroSuccess::~CZavroSuccess() { m_animation.Clear(); }
+CZavroSuccess::~CZavroSuccess() {
+    m_animation.Clear();
+}
 
 void CZavroSuccess::OnInitDialog() {
     AddHotspot(1009, kRectMenu);
@@ -113,7 +115,9 @@ void CZavroSuccess::OnTimerEvent(int timerId) {
 
 void CZavroSuccess::OnMessage(unsigned message) {
     switch (message) {
-        case WM_ANIMATION_FRAME: m_animation.OnPaint(); return;
+        case WM_ANIMATION_FRAME:
+            m_animation.OnPaint();
+            return;
         case WM_RESULT_REACHABLE:
             m_animation.StopAnimation();
             m_animation.Show(false);
@@ -127,7 +131,8 @@ void CZavroSuccess::OnMessage(unsigned message) {
         case WM_RESULT_UNREACHABLE:
             CloseAndGo(WM_PAGE_FAILED);
             return;
-        default: return;
+        default:
+            return;
     }
 }
 
@@ -145,7 +150,9 @@ void CZavroSuccess::BeforePaint() {
     SetPicture(std::move(*picture));
 }
 
-void CZavroSuccess::OnClosing() { m_animation.StopAnimation(); }
+void CZavroSuccess::OnClosing() {
+    m_animation.StopAnimation();
+}
 
 void CZavroSuccess::OnCommand(int id) {
     if (id == 1013) {
@@ -161,6 +168,14 @@ CZavroFailed::CZavroFailed(CZavroDlg* parent) : CPage(parent, "CZavroFailed", 16
     LoadBackground(LanguagePicture("19.jpg"));
 }
 
+CZavroFailed::~CZavroFailed() {
+    OnClosing();
+}
+
+void CZavroFailed::OnClosing() {
+    if (m_diagnosis) m_diagnosis->Cancel();
+}
+
 void CZavroFailed::OnInitDialog() {
     AddControl(kModelName, ControlKind::StaticText, kRectModelName);
     m_window->SetText(kModelName, theApp.GetModelName());
@@ -174,8 +189,8 @@ void CZavroFailed::OnInitDialog() {
     AddHotspot(1003, kRectWebSite);
     AddHotspot(1004, kRectContact);
     const int language = theApp.GetLanguage();
-    AddHotspot(1016, language == 15 || language == 16 ? Rect{570, 460, 130, 27}
-                                                      : Rect{440, 460, 260, 27});
+    AddHotspot(
+        1016, language == 15 || language == 16 ? Rect{570, 460, 130, 27} : Rect{440, 460, 260, 27});
     SetHandIds({1003, 1004});
     SetHandRange(1008, 1016);
     if (theApp.GetModel() == 2)
@@ -192,10 +207,14 @@ void CZavroFailed::StartDiagnosis() {
     if (!anyText) return;
     const std::shared_ptr<IPoster> poster = m_window->Poster();
     const std::string password = theApp.m_strPassword;
-    StartWorker([poster, password](ManualResetEvent&) {
-        const InternetStep step = DiagnoseInternet(password, kDiagnosisStepMs);
-        poster->Post(WM_FAILED_DIAGNOSIS + static_cast<unsigned>(step));
-    });
+    auto cancel = std::make_shared<DiagnosisCancel>();
+    m_diagnosis = cancel;
+    StartWorker(
+        [poster, password, cancel](ManualResetEvent&) {
+            const InternetStep step = DiagnoseInternet(password, kDiagnosisStepMs, cancel.get());
+            poster->Post(WM_FAILED_DIAGNOSIS + static_cast<unsigned>(step));
+        },
+        [cancel] { cancel->Cancel(); });
 }
 
 void CZavroFailed::OnMessage(unsigned message) {

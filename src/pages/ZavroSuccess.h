@@ -37,9 +37,12 @@ private:
     std::string m_strFinalPicture;  // the final picture now shown
 };
 
+class DiagnosisCancel;
+
 class CZavroFailed : public CPage {
 public:
     explicit CZavroFailed(CZavroDlg* parent);
+    ~CZavroFailed() override;
 
     // Where the diagnosis text goes; the demo pictures leave it plain.
     static constexpr Rect kRectDiagnosis{107, 330, 586, 100};
@@ -52,10 +55,14 @@ protected:
     void OnInitDialog() override;
     void OnCommand(int id) override;
     void OnMessage(unsigned message) override;
+    void OnClosing() override;
 
 private:
     // Off the UI thread; only when the medium has a text for at least one finding.
     void StartDiagnosis();
+
+    // The diagnosis belongs to the page: leaving the page (or ending the program) stops it.
+    std::shared_ptr<DiagnosisCancel> m_diagnosis;
 };
 
 }  // namespace zavro

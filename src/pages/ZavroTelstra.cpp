@@ -64,7 +64,8 @@ void CZavroTelstra::OnNext() {
         ShowMessage("Input_The_Info");
         return;
     }
-    Apply(user, password, m_strServerSwitch, server);
+    // The router takes ANSI bytes; the check above made sure nothing is lost.
+    Apply(Utf8ToAnsi(user), Utf8ToAnsi(password), m_strServerSwitch, server);
 }
 
 void CZavroTelstra::Apply(std::string strUser, std::string strPassword, std::string strSwitch,

@@ -13,9 +13,9 @@
 namespace zavro {
 
 struct HttpResult {
-    bool ok = false;   // false: the request could not be made or no answer came
-    int status = 0;    // numeric status of the answer when ok
-    std::string body;  // at most the readMax bytes asked for
+    bool ok = false;                  // false: the request could not be made or no answer came
+    int status = 0;                   // numeric status of the answer when ok
+    std::string body;                 // at most the readMax bytes asked for
     NetError error = NetError::None;  // why, when not ok
 };
 
@@ -35,13 +35,16 @@ public:
 class IHttpSession {
 public:
     virtual ~IHttpSession() = default;
-    virtual std::unique_ptr<IHttpConnection> Connect(const std::string& host,
-                                                     std::uint16_t port,
+    virtual std::unique_ptr<IHttpConnection> Connect(const std::string& host, std::uint16_t port,
                                                      const std::string& user,
                                                      const std::string& password) = 0;
     // Opens a whole URL (the Internet check); true when an answer with status < 400 came.
     // why (optional) gets the transport failure, or None when an answer came.
     virtual bool OpenUrl(const std::string& url, NetError* why = nullptr) = 0;
+    // From any thread while the session exists: ends the session's exchange in progress at
+    // once (its connections close) and makes every later call of it fail without touching
+    // the network.
+    virtual void Cancel() = 0;
 };
 
 class IHttpClient {

@@ -116,9 +116,10 @@ TEST_P(CliDialectTest, EveryCommandChangesTheRouterAsItsPageWould) {
         return rest;
     };
 
-    Done(with({"dhcp", "--host-name", "host-1", "--mac", "001122aabbcc"}));
+    // Typed texts go as Windows-1252 bytes: u with diaeresis is 0xFC.
+    Done(with({"dhcp", "--host-name", "host-\xC3\xBC", "--mac", "001122aabbcc"}));
     EXPECT_EQ(state().wanType, 1);
-    EXPECT_EQ(wan("dynIPHostName"), "host-1");
+    EXPECT_EQ(wan("dynIPHostName"), "host-\xFC");
     EXPECT_EQ(wan(query ? "cmac6" : "macAddr"), query ? "cc" : "001122aabbcc");
 
     Done(with({"static", "--ip", "10.1.2.3", "--gateway", "10.1.2.254"}));
@@ -127,10 +128,15 @@ TEST_P(CliDialectTest, EveryCommandChangesTheRouterAsItsPageWould) {
     EXPECT_EQ(wan(query ? "wansm_4" : "mask"), query ? "0" : "255.255.255.0");
     EXPECT_EQ(wan(query ? "wangw_4" : "gateway"), query ? "254" : "10.1.2.254");
 
-    Done(with({"pppoe", "--user", "bob", "--account-password-file", account, "--service", "svc",
-               "--connect", "on-demand", "--idle", "7"}));
+    Done(with({"pppoe", "--user",
+               "b\xC3\xB6"
+               "b",
+               "--account-password-file", account, "--service", "svc", "--connect", "on-demand",
+               "--idle", "7"}));
     EXPECT_EQ(state().wanType, 3);
-    EXPECT_EQ(wan(query ? "username0" : "pppUserName"), "bob");
+    EXPECT_EQ(wan(query ? "username0" : "pppUserName"),
+              "b\xF6"
+              "b");
     EXPECT_EQ(wan(query ? "password0" : "pppPassword"), kAccountSecret);
     EXPECT_EQ(wan(query ? "silentTimeout0" : "pppIdleTime"), "7");
     EXPECT_EQ(wan(query ? "mtu0" : "pppMTU"), "1392");
@@ -225,6 +231,14 @@ TEST_F(CliTest, BadInputGivesExit2NamingTheOptionAndNothingIsSent) {
     const std::string account = File(kAccountSecret);
     const std::string shortKey = File("7chars!");
     const std::string longSecret = File(std::string(65, 'x') + kAccountSecret);
+    // Outside Windows-1252, which the router takes: Cyrillic Zhe, a CJK ideograph.
+    const std::string zhe = "\xD0\x96", cjk = "\xE4\xB8\xAD";
+    const std::string wideSecret = File("pass" + cjk);
+    auto tunnel = [&](const char* command, std::vector<std::string> more) {
+        more.insert(more.begin(), {command, "--address", "dynamic", "--user", "u",
+                                   "--account-password-file", account});
+        return more;
+    };
     auto pppoe = [&](std::vector<std::string> more) {
         more.insert(more.begin(), {"pppoe", "--user", "u", "--account-password-file", account});
         return more;
@@ -242,7 +256,25 @@ TEST_F(CliTest, BadInputGivesExit2NamingTheOptionAndNothingIsSent) {
           "--connect", "on-demand"},
          "--idle",
          "1 to 1000"},
-        {{"pppoe", "--account-password-file", account}, "--user", "not be empty"},
+        {{"pppoe", "--account-password-file", account}, "--user", "is required"},
+        {{"pppoe", "--user", "", "--account-password-file", account}, "--user", "not be empty"},
+        {{"pppoe", "--user", "al" + zhe, "--account-password-file", account},
+         "--user",
+         "Windows-1252"},
+        {{"pppoe", "--user", "u", "--account-password-file", wideSecret},
+         "--account-password-file",
+         "Windows-1252"},
+        {pppoe({"--service", "isp" + cjk}), "--service", "Windows-1252"},
+        {{"dhcp", "--host-name", "pc" + zhe}, "--host-name", "Windows-1252"},
+        {tunnel("pptp", {"--host-name", "pc" + cjk}), "--host-name", "Windows-1252"},
+        {tunnel("l2tp", {"--connection-id", "id" + zhe}), "--connection-id", "Windows-1252"},
+        {tunnel("pptp", {"--server", "1.2.3.4&x=1"}), "--server", "numbers 0 to 255"},
+        {tunnel("l2tp", {"--server", "1.2.3"}), "--server", "numbers 0 to 255"},
+        {{"--model", "4", "bigpond", "--user", "u", "--account-password-file", account, "--server",
+          "256.1.1.1"},
+         "--server",
+         "numbers 0 to 255"},
+        {{"static"}, "--ip", "is required"},
         {{"pppoe", "--user", "u"}, "--account-password-file", "not empty"},
         {{"pppoe", "--user", "u", "--account-password-file", longSecret},
          "--account-password-file",
@@ -254,7 +286,8 @@ TEST_F(CliTest, BadInputGivesExit2NamingTheOptionAndNothingIsSent) {
         {{"dhcp", "--mac", "00112233445"}, "--mac", "12 hexadecimal digits"},
         {{"dhcp", "--mac", "00:11:22:33:"}, "--mac", "12 hexadecimal digits"},
         {{"dhcp", "--host-name", "o'neil"}, "--host-name", "must not contain"},
-        {{"pptp", "--user", "u"}, "--address", "dynamic or fixed"},
+        {{"pptp", "--user", "u"}, "--address", "is required: dynamic or fixed"},
+        {{"pptp", "--address", "static"}, "--address", "must be dynamic or fixed"},
         {{"--model", "7", "l2tp", "--address", "dynamic", "--connection-id", "c1"},
          "--connection-id",
          "models 6 and 7"},

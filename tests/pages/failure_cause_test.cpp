@@ -6,6 +6,7 @@
 #include <chrono>
 #include <fstream>
 #include <functional>
+#include <future>
 #include <optional>
 #include <string>
 #include <thread>
@@ -191,6 +192,52 @@ TEST_F(FailurePageDiagnosis, ShowsTheFirstStepThatFails) {
 
     // Every step passes (the Internet came back meanwhile): nothing to say.
     EXPECT_EQ(Diagnosis(), std::nullopt);
+}
+
+// The diagnosis belongs to its page: leaving the page, or ending the program, while the
+// router keeps the login unanswered closes that exchange at once and sends nothing more.
+TEST_F(FailurePageDiagnosis, EndsWithItsPageAndNeverHoldsTheProgramEnd) {
+    // Without the stop, the silent router would hold the diagnosis this long.
+    http.SetTimeouts(30000, 30000);
+    // Bounded real-time poll: only a stop that never came runs into the bound.
+    auto within5s = [](const std::function<bool()>& done) {
+        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        while (!done() && std::chrono::steady_clock::now() < until)
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        return done();
+    };
+    const struct {
+        const char* name;
+        std::function<void(FakeWindow&)> leave;
+    } ways[] = {
+        {"back to the connection types", [](FakeWindow& w) { EXPECT_TRUE(w.Click(1016)); }},
+        {"program end",
+         [&](FakeWindow&) {
+             auto ended = std::async(std::launch::async, [] { StopAllWorkers(); });
+             EXPECT_TRUE(within5s([&] {
+                 return ended.wait_for(std::chrono::seconds(0)) == std::future_status::ready;
+             }));
+         }},
+    };
+    for (const auto& way : ways) {
+        SCOPED_TRACE(way.name);
+        sim->ClearRequests();
+        sim->SetFault({.kind = routersim::FaultKind::NoAnswer, .path = "/index.asp"});
+        hub.reset();
+        FakeWindow& w = Open(WM_PAGE_FAILED);
+        ASSERT_TRUE(sim->WaitForRequests(1));
+        way.leave(w);
+        EXPECT_TRUE(within5s([&] { return sim->OpenConnections() == 0; }));
+        EXPECT_TRUE(within5s([] { return RunningWorkers() == 0; }));
+        StopAllWorkers();
+        env.ui.RunPending();
+        sim->SetFault({});
+        // The unanswered login was the last thing the diagnosis sent.
+        const auto requests = sim->Requests();
+        EXPECT_EQ(requests.size(), 1u);
+        for (const auto& r : requests) EXPECT_EQ(r.target, "/index.asp");
+        EXPECT_TRUE(sim->InternetRequests().empty());
+    }
 }
 
 TEST_F(FailurePageDiagnosis, AMediumWithoutTheKeysShowsThePageAsBefore) {

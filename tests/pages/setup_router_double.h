@@ -67,6 +67,7 @@ private:
             return std::make_unique<Connection>(router, user, pass);
         }
         bool OpenUrl(const std::string&, NetError*) override { return false; }
+        void Cancel() override {}  // answers at once: nothing to end
         SetupRouter& router;
     };
 

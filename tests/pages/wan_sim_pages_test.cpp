@@ -2,6 +2,7 @@
 // real HTTP adapter: what the router keeps after a whole run, in each dialect.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -188,6 +189,98 @@ TEST_F(WanSimPages, BigPondInTheFormPostAndQueryDialects) {
         }
     }
     EXPECT_TRUE(Shown().empty());
+}
+
+// The router takes typed texts as Windows-1252 bytes: a character outside it ("\xD0\x96",
+// Cyrillic Zhe; "\xE4\xB8\xAD", a CJK ideograph) is refused with the page's input message
+// before anything is sent; one inside it (u with diaeresis) arrives as its one byte.
+TEST_F(WanSimPages, TypedTextsReachTheRouterAsWindows1252OrNotAtAll) {
+    const std::string zhe = "\xD0\x96", cjk = "\xE4\xB8\xAD";
+    using Fill = std::function<void(FakeWindow&)>;
+    auto tunnelAccount = [this](unsigned first, Fill fill) {
+        return [this, first, fill](FakeWindow&) {
+            FakeWindow& w = Open(first);
+            ASSERT_TRUE(w.Click(1042));
+            ASSERT_TRUE(w.Click(1013));
+            FakeWindow& second = Top();
+            ASSERT_TRUE(second.Type(1036, "alice"));
+            ASSERT_TRUE(second.Type(1037, "s3cret"));
+            fill(second);
+        };
+    };
+    const struct {
+        const char* name;
+        int model;
+        unsigned message;  // 0: the fill opens its pages itself
+        Fill fill;
+    } cases[] = {
+        {"PPPoE user", 8, WM_PAGE_PPPOE,
+         [&](FakeWindow& w) {
+             w.Type(1036, "al" + zhe);
+             w.Type(1037, "pw");
+         }},
+        {"PPPoE password", 2, WM_PAGE_PPPOE,
+         [&](FakeWindow& w) {
+             w.Type(1036, "al");
+             w.Type(1037, "p" + cjk);
+         }},
+        {"PPPoE service", 1, WM_PAGE_PPPOE,
+         [&](FakeWindow& w) {
+             w.Type(1036, "al");
+             w.Type(1037, "pw");
+             w.Type(1038, "isp" + zhe);
+         }},
+        {"cable modem host name", 8, WM_PAGE_CABLEMODEM,
+         [&](FakeWindow& w) { w.Type(1030, "pc" + cjk); }},
+        {"PPTP host name", 8, WM_PAGE_PPTP,
+         [&](FakeWindow& w) {
+             w.Click(1042);
+             w.Type(1030, "pc" + zhe);
+         }},
+        {"L2TP password", 2, 0,
+         tunnelAccount(WM_PAGE_L2TP, [&](FakeWindow& w) { w.Type(1037, "s" + cjk); })},
+        {"PPTP connection ID", 8, 0,
+         tunnelAccount(WM_PAGE_PPTP, [&](FakeWindow& w) { w.Type(1045, "id" + zhe); })},
+        {"BigPond user", 4, WM_PAGE_TELSTRA,
+         [&](FakeWindow& w) {
+             w.Type(1036, "bob" + cjk);
+             w.Type(1037, "pw");
+         }},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        UseModel(c.model);
+        ResetTunnelState();
+        env.ui.ClearMessages();
+        FakeWindow* w = c.message ? &Open(c.message) : nullptr;
+        c.fill(w ? *w : Top());
+        const std::string title = Top().Title();
+        ASSERT_TRUE(Top().Click(1013));
+        EXPECT_EQ(Shown(), std::vector<std::string>{"Input_The_Info"});
+        EXPECT_EQ(Top().Title(), title);
+    }
+    EXPECT_TRUE(sim.Requests().empty()) << sim.Requests().size() << " requests sent";
+
+    // Inside Windows-1252: its one byte, on a page and after the tunnel's way back.
+    UseModel(4);
+    FakeWindow& w = Open(WM_PAGE_TELSTRA);
+    ASSERT_TRUE(w.Type(1036, "b\xC3\xBC"));
+    ASSERT_TRUE(w.Type(1037, "p\xC3\xBC"));
+    ASSERT_TRUE(w.Click(1013));
+    EXPECT_EQ(sim.GetState().wan["telBPUserName"], "b\xFC");
+    UseModel(8);
+    ResetTunnelState();
+    FakeWindow& first = Open(WM_PAGE_L2TP);
+    ASSERT_TRUE(first.Click(1042));
+    ASSERT_TRUE(first.Type(1030, "pc\xC3\xBC"));
+    ASSERT_TRUE(first.Click(1013));
+    ASSERT_TRUE(Top().Type(1036, "al\xC3\xBC"));
+    ASSERT_TRUE(Top().Type(1037, "s3cret"));
+    ASSERT_TRUE(Top().Click(1013));
+    const routersim::State state = sim.GetState();
+    EXPECT_EQ(state.wan.count("L2TPUserName") ? state.wan.at("L2TPUserName") : "", "al\xFC");
+    EXPECT_EQ(state.wan.count("HostName") ? state.wan.at("HostName") : "", "pc\xFC");
+    EXPECT_EQ(theApp.m_strTunnelInfo1, "pc\xC3\xBC");  // shown as typed on the way back
 }
 
 TEST_F(WanSimPages, BigPondForTheShippedFamilyReachesNoRouter) {

@@ -105,6 +105,7 @@ private:
             return std::make_unique<Connection>(router, b);
         }
         bool OpenUrl(const std::string&, NetError*) override { return false; }
+        void Cancel() override {}  // answers at once: nothing to end
     };
 };
 

@@ -63,6 +63,7 @@ private:
             return std::make_unique<Connection>(m_owner, std::move(c));
         }
         bool OpenUrl(const std::string& url, NetError* why) override { return m_inner->OpenUrl(url, why); }
+        void Cancel() override { m_inner->Cancel(); }
 
     private:
         HookedHttp& m_owner;

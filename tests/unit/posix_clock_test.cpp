@@ -71,8 +71,8 @@ TEST(PosixClock, ScaledSleepAndReadingsAgree) {
     const std::uint64_t n1 = clock.NowMs();
     const auto t1 = Steady::now();
     EXPECT_GE(n1 - n0, 99999u);  // the reading covers the whole (scaled) sleep
+    // ... and no more than the real time passed, at the scale.
     EXPECT_LE(static_cast<double>(n1 - n0), RealMs(t0, t1) / 0.00002 + 1);
-    EXPECT_LT(RealMs(t0, t1), 10000.0);  // nowhere near the unscaled 100 s
 }
 
 TEST(PosixClock, WaitEndsWhenTheEventIsSetOrTheTimeIsUp) {

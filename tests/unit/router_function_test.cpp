@@ -36,6 +36,7 @@ public:
                 return h.Connect(a, b, c, d);
             }
             bool OpenUrl(const std::string& url, NetError*) override { return h.OpenUrl(url); }
+            void Cancel() override {}  // answers at once: nothing to end
             ScriptedHttp& h;
         };
         return std::make_unique<Borrowed>(*this);
@@ -44,6 +45,7 @@ public:
                                              const std::string&) override {
         return nullptr;
     }
+    void Cancel() override {}
     bool OpenUrl(const std::string& url, NetError* = nullptr) override {
         const bool ok = opened.size() < answers.size() && answers[opened.size()];
         opened.push_back(url);

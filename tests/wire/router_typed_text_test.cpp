@@ -4,6 +4,7 @@
 #include <map>
 
 #include "RouterWireFixture.h"
+#include "app/Texts.h"
 #include "router/Function.h"
 
 #ifdef ZAVRO_HAVE_ROUTERSIM
@@ -65,7 +66,9 @@ TEST_F(TypedText, AdminPasswordInEveryDialect) {
     EXPECT_NE(Last().body.find("name=\"newpass\"\r\n\r\n50%+off\r\n"), std::string::npos);
 }
 
-// The exact body, then what the router decoded: each field whole, no stray "x" field.
+// The exact body, then what the router decoded: each field whole, no stray "x" field. The
+// values go through the pages' ANSI conversion: "\xC3\xBC" (u with diaeresis) is the one
+// byte 0xFC on the wire.
 TEST_F(TypedText, PppoeAccountAndCableModemHostName) {
     const struct {
         int model;
@@ -75,38 +78,47 @@ TEST_F(TypedText, PppoeAccountAndCableModemHostName) {
     } cases[] = {
         {2,
          false,
-         "username0=joe co&password0=50%25%2Boff&serviceName0=isp #1&mtu0=1400%26x&"
+         "username0=joe co&password0=50%25%2B\xFC\x66\x66&serviceName0=isp #1&mtu0=1400%26x&"
          "pppoeConnectType=1&demand0=1&autoReconnect0=1&silentTimeout0=5%3D9\0"s,
-         {{"password0", "50%+off"}, {"mtu0", "1400&x"}}},
+         {{"password0", "50%+\xFC\x66\x66"}, {"mtu0", "1400&x"}}},
         {8,
          false,
-         "pppUserName=joe co&pppPassword=50%25%2Boff&pppServName=isp #1&pppMTU=1400%26x&"
+         "pppUserName=joe co&pppPassword=50%25%2B\xFC\x66\x66&pppServName=isp #1&pppMTU=1400%26x&"
          "pppConnectType=1&pppIdleTime=5%3D9&submit-url=%2Fwanpppoe.asp&wanMode=2&ipMode=ppp",
-         {{"pppPassword", "50%+off"}, {"pppMTU", "1400&x"}}},
+         {{"pppPassword", "50%+\xFC\x66\x66"}, {"pppMTU", "1400&x"}}},
         {2,
          true,
-         "dynIPHostName=pc%26x%3D1 a&macAddrValue=&cmacToggle=on&cmac1=00&cmac2=11&cmac3=22&"
+         "dynIPHostName=pc%26x%3D1 \xFC&macAddrValue=&cmacToggle=on&cmac1=00&cmac2=11&cmac3=22&"
          "cmac4=33&cmac5=44&cmac6=55\0"s,
-         {{"dynIPHostName", "pc&x=1 a"}}},
+         {{"dynIPHostName", "pc&x=1 \xFC"}}},
         {8,
          true,
-         "dynIPHostName=pc%26x%3D1 a&macAddr=001122334455&submit-url=%2Fwandip.asp&wanMode=0",
-         {{"dynIPHostName", "pc&x=1 a"}}},
+         "dynIPHostName=pc%26x%3D1 \xFC&macAddr=001122334455&submit-url=%2Fwandip.asp&wanMode=0",
+         {{"dynIPHostName", "pc&x=1 \xFC"}}},
     };
+    const std::string kHost = Utf8ToAnsi("pc&x=1 \xC3\xBC");
+    const std::string kPassword = Utf8ToAnsi(
+        "50%+\xC3\xBC"
+        "ff");
     for (const auto& c : cases) {
         SCOPED_TRACE(c.body);
         CFunction& f = Connect(c.model);
-        EXPECT_EQ(c.cable ? f.SetDhcpClient("pc&x=1 a", "", "001122334455")
-                          : f.SetPppoe("joe co", "50%+off", "isp #1", "1400&x", 1, "5=9"),
+        EXPECT_EQ(c.cable ? f.SetDhcpClient(kHost, "", "001122334455")
+                          : f.SetPppoe("joe co", kPassword, "isp #1", "1400&x", 1, "5=9"),
                   0);
         EXPECT_EQ(Last().body, c.body);
         auto wan = m_sim->GetState().wan;
         for (const auto& [field, value] : c.decoded) EXPECT_EQ(wan[field], value) << field;
         EXPECT_EQ(wan.count("x"), 0u);
     }
+    // The form-post dialect: the same bytes raw.
     CFunction& f = Connect(1);
-    EXPECT_EQ(f.SetPppoe("joe co", "50%+off", "isp #1", "1400", 0, ""), 0);
-    EXPECT_NE(Last().body.find("name=\"pppPassword\"\r\n\r\n50%+off\r\n"), std::string::npos);
+    EXPECT_EQ(f.SetPppoe("joe co", kPassword, "isp #1", "1400", 0, ""), 0);
+    EXPECT_NE(Last().body.find("name=\"pppPassword\"\r\n\r\n50%+\xFC"
+                               "ff\r\n"),
+              std::string::npos);
+    EXPECT_EQ(f.SetDhcpClient(kHost, "", "001122334455"), 0);
+    EXPECT_NE(Last().body.find("\r\n\r\npc&x=1 \xFC\r\n"), std::string::npos) << Last().body;
 }
 
 TEST_F(TypedText, TunnelAccounts) {

@@ -15,6 +15,7 @@
 #include "Output.h"
 #include "Terminal.h"
 #include "app/InputRules.h"
+#include "app/Texts.h"
 #include "pages/UploadRunner.h"
 #include "platform/Platform.h"
 #include "platform/posix/CurlHttp.h"
@@ -51,6 +52,9 @@ Stop BadInputStop(const std::string& option, const std::string& message) {
 Stop UsageStop(const std::string& message) {
     return {kExitUsage, "bad_usage", message, {}};
 }
+
+// The router takes these texts as ANSI bytes.
+constexpr const char* kAnsiOnly = "must hold only characters of Windows-1252 (Western European)";
 
 // The option and the allowed values for what a rule refused.
 Stop Refuse(BadInput bad) {
@@ -94,6 +98,16 @@ Stop Refuse(BadInput bad) {
             return BadInputStop("--key-file", "must hold a key of " + std::to_string(kWpaKeyMin) +
                                                   " to " + std::to_string(kWpaKeyMax) +
                                                   " characters");
+        case BadInput::UserNotAnsi:
+            return BadInputStop("--user", kAnsiOnly);
+        case BadInput::PasswordNotAnsi:
+            return BadInputStop("--account-password-file", kAnsiOnly);
+        case BadInput::HostNameNotAnsi:
+            return BadInputStop("--host-name", kAnsiOnly);
+        case BadInput::ServiceNotAnsi:
+            return BadInputStop("--service", kAnsiOnly);
+        case BadInput::ConnectionIdNotAnsi:
+            return BadInputStop("--connection-id", kAnsiOnly);
         case BadInput::None:
             break;
     }
@@ -108,6 +122,15 @@ void Require(BadInput bad) {
 void Limit(const std::string& option, const std::string& value, std::size_t limit) {
     if (value.size() > limit)
         throw BadInputStop(option, "must be at most " + std::to_string(limit) + " characters");
+}
+
+// A typed WAN text, checked, as the ANSI bytes the router gets; its limit counts those.
+std::string AnsiText(const std::string& option, const std::string& value, BadInput notAnsi,
+                     std::size_t limit) {
+    Require(CheckAnsiText(value, notAnsi));
+    std::string ansi = Utf8ToAnsi(value);
+    Limit(option, ansi, limit);
+    return ansi;
 }
 
 // The cause fields of a failure, and its short name after the message.
@@ -195,6 +218,20 @@ struct Context {
     }
 };
 
+// An option that has no default.
+std::string Required(const Context& ctx, const std::string& option, const std::string& what) {
+    if (!ctx.Has(option)) throw BadInputStop(option, "is required: " + what);
+    return ctx.Get(option);
+}
+
+// --server as the page's address field holds it: four numbers of 0 to 255.
+std::string ServerOption(const Context& ctx) {
+    const auto octets = ParseDotted(ctx.Get("--server", "0.0.0.0"));
+    if (!octets) throw BadInputStop("--server", "must be an address a.b.c.d of numbers 0 to 255");
+    return std::to_string((*octets)[0]) + "." + std::to_string((*octets)[1]) + "." +
+           std::to_string((*octets)[2]) + "." + std::to_string((*octets)[3]);
+}
+
 // A secret of a command: its file option, else the prompt at a terminal; "" when neither.
 std::string CommandSecret(Context& ctx, const std::string& option, const std::string& prompt) {
     if (ctx.Has(option)) {
@@ -243,10 +280,10 @@ void RunSsid(Context& ctx) {
 }
 
 void RunDhcp(Context& ctx) {
-    const std::string host = ctx.Get("--host-name");
+    std::string host = ctx.Get("--host-name");
     std::string mac = MacOption(ctx);
-    Limit("--host-name", host, kHostNameLimit);
     Require(CheckCableModem(host, mac));
+    host = AnsiText("--host-name", host, BadInput::HostNameNotAnsi, kHostNameLimit);
     CFunction function;
     Connect(ctx, function);
     function.ReadPcMacAddress();
@@ -256,8 +293,9 @@ void RunDhcp(Context& ctx) {
 
 void RunStatic(Context& ctx) {
     // The page's DNS field is fixed at 0.0.0.0; its mask is proposed as 255.255.255.0.
-    const std::string ip = ctx.Get("--ip"), mask = ctx.Get("--mask", "255.255.255.0"),
-                      dns = "0.0.0.0", gateway = ctx.Get("--gateway", "0.0.0.0");
+    const std::string ip = Required(ctx, "--ip", "the WAN address a.b.c.d"),
+                      mask = ctx.Get("--mask", "255.255.255.0"), dns = "0.0.0.0",
+                      gateway = ctx.Get("--gateway", "0.0.0.0");
     Require(CheckFixedIp(ip, mask, dns, gateway));
     CFunction function;
     Connect(ctx, function);
@@ -271,11 +309,17 @@ struct Account {
 
 // The account name and its password (file or prompt), each within the field's length.
 void ReadUserPassword(Context& ctx, const char* what, Account& a) {
-    a.user = ctx.Get("--user");
-    Limit("--user", a.user, kAccountLimit);
+    a.user = Required(ctx, "--user", "the account name");
+    Limit("--user", Utf8ToAnsi(a.user), kAccountLimit);
     a.password = CommandSecret(ctx, "--account-password-file",
                                std::string(what) + " password for " + a.user + ": ");
-    Limit("--account-password-file", a.password, kAccountLimit);
+    Limit("--account-password-file", Utf8ToAnsi(a.password), kAccountLimit);
+}
+
+// Once the rules took them: the account as the ANSI bytes the router gets.
+void AccountToAnsi(Account& a) {
+    a.user = Utf8ToAnsi(a.user);
+    a.password = Utf8ToAnsi(a.password);
 }
 
 // User, password, MTU and connection mode of the PPPoE and tunnel pages, checked.
@@ -286,12 +330,13 @@ Account ReadAccount(Context& ctx, const char* what) {
     a.mode = ConnectMode(ctx);
     ReadUserPassword(ctx, what, a);
     Require(CheckAccount(a.user, a.password, a.mtu, a.mode, a.idle));
+    AccountToAnsi(a);
     return a;
 }
 
 void RunPppoe(Context& ctx) {
-    const std::string service = ctx.Get("--service");
-    Limit("--service", service, kServiceLimit);
+    const std::string service =
+        AnsiText("--service", ctx.Get("--service"), BadInput::ServiceNotAnsi, kServiceLimit);
     const Account a = ReadAccount(ctx, "PPPoE");
     CFunction function;
     Connect(ctx, function);
@@ -301,20 +346,20 @@ void RunPppoe(Context& ctx) {
 }
 
 void RunTunnel(Context& ctx, bool l2tp) {
-    const std::string address = ctx.Get("--address");
+    const std::string address = Required(ctx, "--address", "dynamic or fixed");
     const int addrMode = address == "dynamic" ? 0 : address == "fixed" ? 1 : -1;
-    const std::string host = ctx.Get("--host-name"), ip = ctx.Get("--ip", "0.0.0.0"),
-                      mask = ctx.Get("--mask", "255.255.255.0"),
-                      gateway = ctx.Get("--gateway", "0.0.0.0"),
-                      server = ctx.Get("--server", "0.0.0.0"),
-                      connectionId = ctx.Get("--connection-id");
+    std::string host = ctx.Get("--host-name");
+    const std::string ip = ctx.Get("--ip", "0.0.0.0"), mask = ctx.Get("--mask", "255.255.255.0"),
+                      gateway = ctx.Get("--gateway", "0.0.0.0"), server = ServerOption(ctx);
     std::string mac = MacOption(ctx);
-    Limit("--host-name", host, kHostNameLimit);
     Require(CheckTunnelAddress(addrMode, host, mac, ip, mask, gateway));
+    host = AnsiText("--host-name", host, BadInput::HostNameNotAnsi, kHostNameLimit);
     // Models 6 and 7 have the field disabled: nothing can be typed there.
-    if (!connectionId.empty() && (ctx.model == 6 || ctx.model == 7))
+    const std::string typedId = ctx.Get("--connection-id");
+    if (!typedId.empty() && (ctx.model == 6 || ctx.model == 7))
         throw BadInputStop("--connection-id", "is not taken by models 6 and 7");
-    Limit("--connection-id", connectionId, kConnectionIdLimit);
+    const std::string connectionId =
+        AnsiText("--connection-id", typedId, BadInput::ConnectionIdNotAnsi, kConnectionIdLimit);
     const Account a = ReadAccount(ctx, l2tp ? "L2TP" : "PPTP");
     CFunction function;
     Connect(ctx, function);
@@ -339,13 +384,13 @@ void RunBigpond(Context& ctx) {
     Account a;
     ReadUserPassword(ctx, "BigPond", a);
     Require(CheckTelstra(a.user, a.password));
+    AccountToAnsi(a);
     // The login-server box of the page: on when an address is given.
     const std::string serverSwitch = ctx.Has("--server") ? "ON" : "";
+    const std::string server = ServerOption(ctx);
     CFunction function;
     Connect(ctx, function);
-    Judge(function,
-          function.SetTelstra(a.user, a.password, serverSwitch, ctx.Get("--server", "0.0.0.0")),
-          "request");
+    Judge(function, function.SetTelstra(a.user, a.password, serverSwitch, server), "request");
 }
 
 void Reboot(CFunction& function) {

@@ -652,6 +652,13 @@ void Simulator::Impl::Reap() {
 
 Simulator::Simulator(Options options) : impl_(std::make_unique<Impl>(std::move(options))) {}
 
+std::size_t Simulator::OpenConnections() const {
+    std::lock_guard lock(impl_->mu);
+    std::size_t n = 0;
+    for (const auto& c : impl_->conns) n += c->fd >= 0 ? 1 : 0;
+    return n;
+}
+
 Simulator::~Simulator() {
     Stop();
 }

@@ -121,6 +121,8 @@ public:
     std::optional<std::string> Resolve(const std::string& name) const;
     // "http://internet.routersim.test:<internet port>/"
     std::string InternetUrl() const;
+    // Connections to either port that the simulator still holds open.
+    std::size_t OpenConnections() const;
     // Blocks (real time, bounded) until n requests were recorded; false on time-out.
     bool WaitForRequests(std::size_t n, unsigned realTimeoutMs = 5000) const;
     // The state as "GET /sim/status" shows it: JSON text, passwords and keys masked.

@@ -5,10 +5,12 @@
 #include <netinet/in.h>
 #include <strings.h>
 #include <sys/socket.h>
+#include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
-
 #include <mutex>
+#include <set>
 #include <string_view>
 #include <vector>
 
@@ -38,9 +40,23 @@ void GlobalInit() {
     std::call_once(once, [] { curl_global_init(CURL_GLOBAL_DEFAULT); });
 }
 
+// What a session's Cancel reaches from another thread: the sockets its transfers hold
+// (shut down, so a blocked transfer ends at once) and a flag that stops the next one.
+struct CancelState {
+    std::mutex mutex;
+    std::atomic<bool> cancelled{false};
+    std::set<curl_socket_t> sockets;
+
+    void Cancel() {
+        std::lock_guard lock(mutex);
+        cancelled = true;
+        for (curl_socket_t s : sockets) ::shutdown(s, SHUT_RDWR);
+    }
+};
+
 // Every socket curl opens passes the loopback guard with its resolved address, so neither
 // a name nor a redirect can lead elsewhere.
-curl_socket_t OpenGuardedSocket(void*, curlsocktype, curl_sockaddr* address) {
+curl_socket_t OpenGuardedSocket(void* user, curlsocktype, curl_sockaddr* address) {
     char text[INET6_ADDRSTRLEN] = {};
     if (address->family == AF_INET) {
         const auto* in = reinterpret_cast<const sockaddr_in*>(&address->addr);
@@ -50,7 +66,28 @@ curl_socket_t OpenGuardedSocket(void*, curlsocktype, curl_sockaddr* address) {
         inet_ntop(AF_INET6, &in6->sin6_addr, text, sizeof text);
     }
     if (!netguard::Allow(text)) return CURL_SOCKET_BAD;
-    return ::socket(address->family, address->socktype | SOCK_CLOEXEC, address->protocol);
+    auto* state = static_cast<CancelState*>(user);
+    std::lock_guard lock(state->mutex);
+    if (state->cancelled) return CURL_SOCKET_BAD;
+    const curl_socket_t s =
+        ::socket(address->family, address->socktype | SOCK_CLOEXEC, address->protocol);
+    if (s != CURL_SOCKET_BAD) state->sockets.insert(s);
+    return s;
+}
+
+int CloseTrackedSocket(void* user, curl_socket_t s) {
+    auto* state = static_cast<CancelState*>(user);
+    {
+        // Once out of the set, Cancel cannot reach the number after it is reused.
+        std::lock_guard lock(state->mutex);
+        state->sockets.erase(s);
+    }
+    return ::close(s);
+}
+
+// Checked between curl's steps: nothing new starts once cancelled.
+int AbortWhenCancelled(void* user, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+    return static_cast<CancelState*>(user)->cancelled ? 1 : 0;
 }
 
 // Keeps at most `keep` bytes of the answer; past `keep + kDrainLimit` the transfer is cut.
@@ -108,7 +145,7 @@ size_t Discard(char*, size_t size, size_t count, void*) {
 }
 
 void CommonOptions(CURL* h, const std::string& userAgent, std::uint32_t connectMs,
-                   std::uint32_t receiveMs) {
+                   std::uint32_t receiveMs, CancelState* cancel) {
     curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L);
     curl_easy_setopt(h, CURLOPT_PROTOCOLS_STR, "http");
     curl_easy_setopt(h, CURLOPT_REDIR_PROTOCOLS_STR, "http");
@@ -116,6 +153,18 @@ void CommonOptions(CURL* h, const std::string& userAgent, std::uint32_t connectM
     curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(connectMs));
     curl_easy_setopt(h, CURLOPT_TIMEOUT_MS, static_cast<long>(receiveMs));
     curl_easy_setopt(h, CURLOPT_OPENSOCKETFUNCTION, OpenGuardedSocket);
+    curl_easy_setopt(h, CURLOPT_OPENSOCKETDATA, cancel);
+    curl_easy_setopt(h, CURLOPT_CLOSESOCKETFUNCTION, CloseTrackedSocket);
+    curl_easy_setopt(h, CURLOPT_CLOSESOCKETDATA, cancel);
+    curl_easy_setopt(h, CURLOPT_XFERINFOFUNCTION, AbortWhenCancelled);
+    curl_easy_setopt(h, CURLOPT_XFERINFODATA, cancel);
+    curl_easy_setopt(h, CURLOPT_NOPROGRESS, 0L);
+}
+
+HttpResult CancelledResult() {
+    HttpResult result;
+    result.error = NetError::Closed;
+    return result;
 }
 
 std::string UrlHost(const std::string& host) {
@@ -124,12 +173,13 @@ std::string UrlHost(const std::string& host) {
 
 class CurlConnection final : public IHttpConnection {
 public:
-    CurlConnection(Easy easy, std::string base)
-        : m_easy(std::move(easy)), m_base(std::move(base)) {}
+    CurlConnection(std::shared_ptr<CancelState> cancel, Easy easy, std::string base)
+        : m_cancel(std::move(cancel)), m_easy(std::move(easy)), m_base(std::move(base)) {}
 
     HttpResult Send(const std::string& verb, const std::string& object,
                     const std::string& extraHeader, const std::string& body,
                     std::size_t readMax) override {
+        if (m_cancel->cancelled) return CancelledResult();
         CURL* h = m_easy.get();
         const std::string target = RequestTarget(object);
         curl_easy_setopt(h, CURLOPT_URL, m_base.c_str());
@@ -192,6 +242,7 @@ public:
     }
 
 private:
+    std::shared_ptr<CancelState> m_cancel;  // outlives the handle, whose sockets it holds
     Easy m_easy;
     std::string m_base;
 };
@@ -208,11 +259,11 @@ public:
     std::unique_ptr<IHttpConnection> Connect(const std::string& host, std::uint16_t port,
                                              const std::string& user,
                                              const std::string& password) override {
-        if (!netguard::Allow(host)) return nullptr;
+        if (!netguard::Allow(host) || m_cancel->cancelled) return nullptr;
         Easy easy(curl_easy_init());
         if (!easy) return nullptr;
         CURL* h = easy.get();
-        CommonOptions(h, m_userAgent, m_connectMs, m_receiveMs);
+        CommonOptions(h, m_userAgent, m_connectMs, m_receiveMs, m_cancel.get());
         // The router is on the LAN: never through a proxy.
         curl_easy_setopt(h, CURLOPT_PROXY, "");
         curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 0L);
@@ -222,12 +273,16 @@ public:
         // this connection.
         curl_easy_setopt(h, CURLOPT_HTTPAUTH, static_cast<long>(CURLAUTH_BASIC | CURLAUTH_ONLY));
         std::string base = "http://" + UrlHost(host) + ":" + std::to_string(port) + "/";
-        return std::make_unique<CurlConnection>(std::move(easy), std::move(base));
+        return std::make_unique<CurlConnection>(m_cancel, std::move(easy), std::move(base));
     }
 
     bool OpenUrl(const std::string& url, NetError* why) override {
         NetError ignored;
         NetError& error = why ? *why : ignored;
+        if (m_cancel->cancelled) {
+            error = NetError::Closed;
+            return false;
+        }
         error = NetError::Garbled;  // a URL that does not parse
         std::unique_ptr<CURLU, UrlDeleter> parsed(curl_url());
         char* host = nullptr;
@@ -260,11 +315,11 @@ public:
         Easy easy(curl_easy_init());
         if (!easy) return false;
         CURL* h = easy.get();
-        CommonOptions(h, m_userAgent, m_connectMs, m_receiveMs);
+        CommonOptions(h, m_userAgent, m_connectMs, m_receiveMs, m_cancel.get());
         HeaderList pinned;
         if (m_resolve) {
-            pinned.reset(curl_slist_append(nullptr,
-                                           (hostText + ":" + portText + ":" + address).c_str()));
+            pinned.reset(
+                curl_slist_append(nullptr, (hostText + ":" + portText + ":" + address).c_str()));
             curl_easy_setopt(h, CURLOPT_RESOLVE, pinned.get());
             // A redirect could name a host the hook never saw.
             curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 0L);
@@ -285,7 +340,10 @@ public:
         return status < 400;
     }
 
+    void Cancel() override { m_cancel->Cancel(); }
+
 private:
+    std::shared_ptr<CancelState> m_cancel = std::make_shared<CancelState>();
     std::string m_userAgent;
     std::uint32_t m_connectMs;
     std::uint32_t m_receiveMs;
@@ -296,17 +354,22 @@ private:
 
 NetError NetErrorFromErrno(int error, NetError otherwise) {
     switch (error) {
-        case ECONNREFUSED: return NetError::Refused;
+        case ECONNREFUSED:
+            return NetError::Refused;
         case ENETUNREACH:
         case EHOSTUNREACH:
         case ENETDOWN:
         case EHOSTDOWN:
-        case EADDRNOTAVAIL: return NetError::Unreachable;
-        case ETIMEDOUT: return NetError::ConnectTimeout;
+        case EADDRNOTAVAIL:
+            return NetError::Unreachable;
+        case ETIMEDOUT:
+            return NetError::ConnectTimeout;
         case ECONNRESET:
         case ECONNABORTED:
-        case EPIPE: return NetError::Closed;
-        default: return otherwise;
+        case EPIPE:
+            return NetError::Closed;
+        default:
+            return otherwise;
     }
 }
 

@@ -1,5 +1,6 @@
 #include <windows.h>
 // after windows.h
+#include <objbase.h>
 #include <shellapi.h>
 
 #include <string>
@@ -27,6 +28,23 @@ const char* OrNull(const std::string& s) {
     return s.empty() ? nullptr : s.c_str();
 }
 
+// ShellExecute wants COM on its thread; the pages call it from helper threads too (the
+// PC reset's scripts run in a blocking wait). Balanced per call; a thread already in
+// another apartment keeps it.
+class ComForShell {
+public:
+    ComForShell()
+        : m_hr(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE)) {}
+    ~ComForShell() {
+        if (SUCCEEDED(m_hr)) CoUninitialize();
+    }
+    ComForShell(const ComForShell&) = delete;
+    ComForShell& operator=(const ComForShell&) = delete;
+
+private:
+    HRESULT m_hr;
+};
+
 }  // namespace
 
 Win32Shell::~Win32Shell() {
@@ -35,6 +53,7 @@ Win32Shell::~Win32Shell() {
 
 long Win32Shell::Execute(const std::string& verb, const std::string& file,
                          const std::string& parameters, const std::string& folder, ShowMode mode) {
+    const ComForShell com;
     // The result is an instance-handle value that only carries a number (> 32: success).
     const HINSTANCE result = ShellExecuteA(nullptr, OrNull(verb), file.c_str(), OrNull(parameters),
                                            OrNull(folder), ShowCommand(mode));

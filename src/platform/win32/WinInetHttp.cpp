@@ -3,7 +3,9 @@
 #include <wininet.h>
 
 #include <memory>
+#include <mutex>
 #include <string>
+#include <vector>
 
 #include "platform/posix/NetGuard.h"
 #include "platform/win32/Win32Net.h"
@@ -19,6 +21,61 @@ struct InternetCloser {
 using Handle = std::unique_ptr<void, InternetCloser>;
 
 constexpr DWORD_PTR kContext = 1;
+
+// The handles of one session, for its Cancel on another thread: closing a handle ends a
+// call blocked on it. Children come after their parents and are closed first; a handle
+// Cancel closed is never closed again (its number may belong to another by then).
+struct HandleSet {
+    std::mutex mutex;
+    bool cancelled = false;
+    std::vector<HINTERNET> open;
+
+    void Cancel() {
+        std::lock_guard lock(mutex);
+        cancelled = true;
+        for (auto it = open.rbegin(); it != open.rend(); ++it) InternetCloseHandle(*it);
+        open.clear();
+    }
+};
+
+// One handle of a session, closed with it unless Cancel closed it first.
+class Tracked {
+public:
+    Tracked(std::shared_ptr<HandleSet> set, HINTERNET h) : m_set(std::move(set)) {
+        if (!h) return;
+        std::lock_guard lock(m_set->mutex);
+        if (m_set->cancelled) {
+            InternetCloseHandle(h);
+            SetLastError(ERROR_INTERNET_OPERATION_CANCELLED);
+            return;
+        }
+        m_set->open.push_back(h);
+        m_handle = h;
+    }
+    Tracked(const Tracked&) = delete;
+    Tracked& operator=(const Tracked&) = delete;
+    ~Tracked() {
+        if (!m_handle) return;
+        std::lock_guard lock(m_set->mutex);
+        for (auto it = m_set->open.begin(); it != m_set->open.end(); ++it) {
+            if (*it == m_handle) {
+                m_set->open.erase(it);
+                InternetCloseHandle(m_handle);
+                break;
+            }
+        }
+    }
+    // Null once cancelled: a closed handle's number is not used again.
+    HINTERNET get() const {
+        std::lock_guard lock(m_set->mutex);
+        return m_set->cancelled ? nullptr : m_handle;
+    }
+    explicit operator bool() const { return get() != nullptr; }
+
+private:
+    std::shared_ptr<HandleSet> m_set;
+    HINTERNET m_handle = nullptr;
+};
 
 // Reads the answer into out, at most readMax bytes.
 void ReadAnswer(HINTERNET request, std::size_t readMax, std::string& out) {
@@ -50,18 +107,23 @@ NetError LastNetError(bool waitedFull = false) {
         code != ERROR_INTERNET_CANNOT_CONNECT)
         return NetError::NoAnswer;
     switch (code) {
-        case ERROR_INTERNET_NAME_NOT_RESOLVED: return NetError::Unresolved;
-        case ERROR_INTERNET_CANNOT_CONNECT: return NetError::Refused;
+        case ERROR_INTERNET_NAME_NOT_RESOLVED:
+            return NetError::Unresolved;
+        case ERROR_INTERNET_CANNOT_CONNECT:
+            return NetError::Refused;
         case ERROR_INTERNET_TIMEOUT:
             return t_requestSent ? NetError::NoAnswer : NetError::ConnectTimeout;
         // WinINet takes a reply without a status line as HTTP/0.9; this one comes when the
         // peer closed without a word.
-        case ERROR_HTTP_INVALID_SERVER_RESPONSE: return NetError::Closed;
+        case ERROR_HTTP_INVALID_SERVER_RESPONSE:
+            return NetError::Closed;
         case ERROR_HTTP_INVALID_HEADER:
         case ERROR_HTTP_HEADER_NOT_FOUND:
         case ERROR_INTERNET_INVALID_URL:
-        case ERROR_INTERNET_UNRECOGNIZED_SCHEME: return NetError::Garbled;
-        default: return NetError::Closed;  // aborted, reset, or closed without an answer
+        case ERROR_INTERNET_UNRECOGNIZED_SCHEME:
+            return NetError::Garbled;
+        default:
+            return NetError::Closed;  // aborted, reset, or closed without an answer
     }
 }
 
@@ -76,17 +138,21 @@ int StatusOf(HINTERNET request) {
 
 class WinInetConnection final : public IHttpConnection {
 public:
-    WinInetConnection(Handle connection, DWORD timeoutMs)
-        : m_connection(std::move(connection)), m_timeoutMs(timeoutMs) {}
+    WinInetConnection(std::shared_ptr<HandleSet> set, HINTERNET connection, DWORD timeoutMs)
+        : m_set(set), m_connection(std::move(set), connection), m_timeoutMs(timeoutMs) {}
 
     HttpResult Send(const std::string& verb, const std::string& object,
                     const std::string& extraHeader, const std::string& body,
                     std::size_t readMax) override {
         HttpResult result;
         const std::string target = RequestObject(object);
-        Handle request(HttpOpenRequestA(m_connection.get(), verb.c_str(), target.c_str(), nullptr,
-                                        nullptr, nullptr, INTERNET_FLAG_EXISTING_CONNECT,
-                                        kContext));
+        if (!m_connection) {
+            result.error = NetError::Closed;
+            return result;
+        }
+        Tracked request(
+            m_set, HttpOpenRequestA(m_connection.get(), verb.c_str(), target.c_str(), nullptr,
+                                    nullptr, nullptr, INTERNET_FLAG_EXISTING_CONNECT, kContext));
         if (!request) {
             result.error = LastNetError();
             return result;
@@ -120,22 +186,25 @@ public:
     }
 
 private:
-    Handle m_connection;
+    std::shared_ptr<HandleSet> m_set;
+    Tracked m_connection;
     DWORD m_timeoutMs;
 };
 
 class WinInetSession final : public IHttpSession {
 public:
-    WinInetSession(Handle root, DWORD timeoutMs) : m_root(std::move(root)), m_timeoutMs(timeoutMs) {}
+    WinInetSession(HINTERNET root, DWORD timeoutMs) : m_root(m_set, root), m_timeoutMs(timeoutMs) {}
 
     std::unique_ptr<IHttpConnection> Connect(const std::string& host, std::uint16_t port,
                                              const std::string& user,
                                              const std::string& password) override {
         if (!netguard::Allow(host)) return nullptr;
-        Handle connection(InternetConnectA(m_root.get(), host.c_str(), port, user.c_str(),
-                                           password.c_str(), INTERNET_SERVICE_HTTP, 0, kContext));
+        if (!m_root) return nullptr;
+        HINTERNET connection =
+            InternetConnectA(m_root.get(), host.c_str(), port, user.c_str(), password.c_str(),
+                             INTERNET_SERVICE_HTTP, 0, kContext);
         if (!connection) return nullptr;
-        return std::make_unique<WinInetConnection>(std::move(connection), m_timeoutMs);
+        return std::make_unique<WinInetConnection>(m_set, connection, m_timeoutMs);
     }
 
     bool OpenUrl(const std::string& url, NetError* why) override {
@@ -147,6 +216,10 @@ public:
         parts.dwStructSize = sizeof parts;
         parts.lpszHostName = host;
         parts.dwHostNameLength = sizeof host;
+        if (!m_root) {
+            error = NetError::Closed;
+            return false;
+        }
         if (!InternetCrackUrlA(url.c_str(), 0, 0, &parts)) return false;
         if (!netguard::Allow(host)) {
             error = NetError::Unreachable;
@@ -155,8 +228,8 @@ public:
         // The callback is inherited by the handle InternetOpenUrlA makes.
         InternetSetStatusCallbackA(m_root.get(), OnStatus);
         t_requestSent = false;
-        Handle answer(InternetOpenUrlA(m_root.get(), url.c_str(), nullptr, 0,
-                                       INTERNET_FLAG_TRANSFER_ASCII, kContext));
+        Tracked answer(m_set, InternetOpenUrlA(m_root.get(), url.c_str(), nullptr, 0,
+                                               INTERNET_FLAG_TRANSFER_ASCII, kContext));
         if (!answer) {
             error = LastNetError();
             return false;
@@ -166,8 +239,11 @@ public:
         return status > 0 && status < 400;
     }
 
+    void Cancel() override { m_set->Cancel(); }
+
 private:
-    Handle m_root;
+    std::shared_ptr<HandleSet> m_set = std::make_shared<HandleSet>();
+    Tracked m_root;  // after the set it belongs to
     DWORD m_timeoutMs;
 };
 
@@ -191,7 +267,7 @@ std::unique_ptr<IHttpSession> WinInetClient::Open(const std::string& userAgent,
     // session (the failure page's diagnosis) then stays short.
     InternetSetOptionA(root.get(), INTERNET_OPTION_RECEIVE_TIMEOUT, &timeout, sizeof timeout);
     InternetSetOptionA(root.get(), INTERNET_OPTION_SEND_TIMEOUT, &timeout, sizeof timeout);
-    return std::make_unique<WinInetSession>(std::move(root), timeout);
+    return std::make_unique<WinInetSession>(root.release(), timeout);
 }
 
 }  // namespace zavro::win32
