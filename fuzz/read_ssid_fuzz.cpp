@@ -29,6 +29,7 @@ public:
         return std::make_unique<Connection>();
     }
     bool OpenUrl(const std::string&, zavro::NetError*) override { return false; }
+    void Cancel() override {}
 };
 class Client final : public zavro::IHttpClient {
 public:

@@ -92,7 +92,7 @@ TEST_F(WizardRunTest, SecretsReachTheRouterButNoLogOrFile) {
         SCOPED_TRACE(run.name);
         // What a user's run writes: no echo of the script, HOME inside the test's folder.
         const WizardOutcome outcome =
-            RunWizard(run.script, {.echoScript = false, .homeInside = true});
+            RunWizard(run.script, {.echoScript = false, .homeInside = true, .display = {}});
         EXPECT_EQ(outcome.program.exitCode, 0) << outcome.output;
         EXPECT_TRUE(run.delivered(m_sim->GetState())) << StateFileText();
 
