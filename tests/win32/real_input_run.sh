@@ -1,7 +1,6 @@
 #!/usr/bin/env bash
-# Zavro.exe under Wine's X11 driver on a private 800x600 Xvfb display (a page covers it, so
-# page coordinates are screen coordinates), driven by real pointer and key events through
-# the X server (XTest, by xdotool): Exit ends the program at once during
+# Zavro.exe under Wine's X11 driver on a private Xvfb display, driven by real pointer events
+# through the X server (XTest, by xdotool): Exit ends the program at once during
 #  (a) the router connection page's 6-second address wait (time scale 1);
 #  (b) the password check of Default against a router that never answers, where Next
 #      does nothing;
@@ -16,14 +15,32 @@ port=18140
 internet=18141
 source "$(dirname "$0")/wine_run.sh"
 
-display=:$((60 + $$ % 30))
-Xvfb "$display" -screen 0 800x600x24 -nolisten tcp -noreset >/dev/null 2>&1 &
+# A free display, which the server picks and tells.
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$work/display" >/dev/null 2>&1 &
 xvfb=$!
-for _ in $(seq 100); do [ -e "/tmp/.X11-unix/X${display#:}" ] && break; sleep 0.05; done
+for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.05; done
+display=:$(head -1 "$work/display")
 export DISPLAY=$display
+# A Wine server started before (with no display) keeps its desktop there: start anew, so
+# that the desktop and every window of this run live on this display, and have Wine's
+# services up before the first timed step.
+wineserver -k >/dev/null 2>&1 </dev/null || true
+wineserver -w >/dev/null 2>&1 </dev/null || true
+wine cmd /c exit 0 >/dev/null 2>&1 </dev/null || true
 
-click() {  # x y: a small motion first, as a hand gives (Wine wants one before a click)
-  xdotool mousemove $(($1 - 2)) $(($2 - 2)) sleep 0.05 mousemove "$1" "$2" sleep 0.05 click 1
+# click x y: at page coordinates of the visible page (Wine centres it on the desktop size
+# it took at its start), with a small motion first, as a hand gives (Wine wants one before
+# a click into a window that just appeared).
+click() {
+  local X="" Y="" WINDOW
+  for _ in $(seq 100); do  # Wine maps a shown window on the X server a little later
+    eval "$(xdotool search --onlyvisible --name '^Zavro$' getwindowgeometry --shell 2>/dev/null |
+      grep -E '^(X|Y|WINDOW)=[0-9]+$' | tail -3)"
+    [ -n "$X" ] && break
+    sleep 0.05
+  done
+  local x=$((X + $1)) y=$((Y + $2))
+  xdotool mousemove $((x - 2)) $((y - 2)) sleep 0.05 mousemove "$x" "$y" sleep 0.05 click 1
 }
 # await <stamp prefix> [after line]: the line number of that stamp in the timing log.
 await() {
@@ -106,6 +123,7 @@ new_password_field() {
 run_case "silent router, new-password field" 0.001 no-answer new_password_field
 check "exit code (Exit during the check of the new-password field)" 1 "$code"
 
+wineserver -k >/dev/null 2>&1 </dev/null || true  # nothing of Wine outlives the display
 kill $xvfb 2>/dev/null
 wait $xvfb 2>/dev/null
 finish 0
