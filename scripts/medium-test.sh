@@ -44,7 +44,7 @@ desktop_pkgs="libx11-6,libx11-xcb1,libxcb1,libfontconfig1,libfreetype6,libgl1,li
 croot=$root/build/cleanroot/root
 # Mounts a stopped run may have left (its /dev among them) go before anything is removed.
 unmount_under() {
-  awk '{print $2}' /proc/self/mounts | grep "^$1/" | sort -r | while read -r m; do umount -l "$m"; done
+  awk '{print $2}' /proc/self/mounts | { grep "^$1/" || true; } | sort -r | while read -r m; do umount -l "$m"; done
 }
 unmount_under "$croot"
 stamp="$desktop_pkgs without dejavu"
@@ -71,8 +71,12 @@ xorriso -no_rc -osirrox on -indev "$iso" -extract / "$mnt" 2>/dev/null
 # The zip holds the same tree, modes included.
 unzip -q "$out/medium/zavro-medium.zip" -d "$out/unzipped"
 diff -r "$mnt" "$out/unzipped" || { echo "ISO and zip trees differ"; exit 1; }
-modes() { (cd "$1" && find . -type f -printf '%m %p\n' | LC_ALL=C sort); }
-if ! diff <(modes "$mnt") <(modes "$out/unzipped"); then echo "ISO and zip modes differ"; exit 1; fi
+# The same run bits (the ISO, read-only, drops the write bits), the programs' among them.
+runnable() { (cd "$1" && find . -type f -perm -u+x | LC_ALL=C sort); }
+if ! diff <(runnable "$mnt") <(runnable "$out/unzipped"); then echo "ISO and zip run bits differ"; exit 1; fi
+for f in autorun.sh Wizard/zavro Wizard/zavro-cli; do
+  [ -x "$mnt/$f" ] || { echo "$f lost its run bit"; exit 1; }
+done
 grep -qx 'open=AutoRun.exe' <(tr -d '\r' <"$mnt/autorun.inf") || { echo "autorun.inf does not open AutoRun.exe"; exit 1; }
 [ -f "$mnt/AutoRun.exe" ] || { echo "no AutoRun.exe at the medium's root"; exit 1; }
 
@@ -130,7 +134,7 @@ script_for() {  # screenshot-path settle-ms: the automation script that takes th
   printf "%s\n" "await-window CZavroWizard 30000" "sleep $2" "screenshot $1" "quit 0"
 }
 same_picture() {
-  python3 -c "
+  /usr/bin/python3 -c "
 import sys
 from PIL import Image, ImageChops
 a, b = (Image.open(p).convert(\"RGB\") for p in sys.argv[1:3])

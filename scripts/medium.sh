@@ -80,8 +80,9 @@ strip --strip-unneeded -o "$w/zavro" "$lm/Wizard/zavro"
 strip --strip-unneeded -o "$w/zavro-cli" "$lm/Wizard/zavro-cli"
 
 # Libraries: everything the programs and the Qt plugins need, except what every Linux
-# desktop has (glibc, the C++ runtime, X11/xcb, fontconfig, freetype, GL).
-desktop='^(linux-vdso|ld-linux-x86-64|libc|libm|libdl|libpthread|librt|libresolv|libutil|libanl|libstdc\+\+|libgcc_s|libX11|libX11-xcb|libxcb|libfontconfig|libfreetype|libGL|libEGL|libGLX|libGLdispatch|libOpenGL)\.so'
+# desktop has (glibc, the C++ runtime, X11/xcb, fontconfig, freetype, libGL/libEGL; the
+# separate libOpenGL of GL dispatch is not among them, so it comes along).
+desktop='^(linux-vdso|ld-linux-x86-64|libc|libm|libdl|libpthread|librt|libresolv|libutil|libanl|libstdc\+\+|libgcc_s|libX11|libX11-xcb|libxcb|libfontconfig|libfreetype|libGL|libEGL|libGLX|libGLdispatch)\.so'
 qtplugins=$(qtpaths6 --plugin-dir 2>/dev/null || echo /usr/lib/x86_64-linux-gnu/qt6/plugins)
 cp "$qtplugins/platforms/libqxcb.so" "$w/lib/plugins/platforms/"
 cp "$qtplugins/platforminputcontexts/libcomposeplatforminputcontextplugin.so" \
