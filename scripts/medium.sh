@@ -114,7 +114,18 @@ for f in "$w"/lib/plugins/*/*.so; do patchelf --set-rpath '$ORIGIN/../..' "$f"; 
 printf '[Paths]\nPlugins = lib/plugins\n' >"$w/qt.conf"
 cp /usr/share/fonts/truetype/dejavu/DejaVuSans.ttf \
    /usr/share/fonts/truetype/dejavu/DejaVuSans-Bold.ttf "$w/lib/fonts/"
-cp /usr/share/doc/fonts-dejavu-core/copyright "$w/lib/fonts/LICENSE"
+# The licences of everything bundled, from the Debian packages it came from (dpkg knows
+# a library under /usr/lib or under /lib, so both are asked).
+sources=(/usr/share/fonts/truetype/dejavu/DejaVuSans.ttf "$qtplugins"/platforms/libqxcb.so
+         "$qtplugins"/platforminputcontexts/libcomposeplatforminputcontextplugin.so)
+for f in "$w"/lib/*.so*; do
+  real=$(realpath "${where[$(basename "$f")]}")
+  sources+=("$real" "/lib${real#/usr/lib}")
+done
+mkdir -p "$w/lib/licenses"
+for pkg in $(dpkg -S "${sources[@]}" 2>/dev/null | sed 's/:.*//' | LC_ALL=C sort -u); do
+  cp "/usr/share/doc/$pkg/copyright" "$w/lib/licenses/$pkg.txt"
+done
 
 # Modes, owners and dates that do not depend on the machine or the hour.
 find "$tree" -type d -exec chmod 755 {} +
