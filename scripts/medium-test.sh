@@ -57,6 +57,7 @@ if [ "$(cat "$croot/.zavro-clean-root" 2>/dev/null)" != "$stamp" ]; then
   [ ${#sources[@]} -gt 0 ] || { echo "no apt sources on this machine"; exit 1; }
   # shellcheck disable=SC1091
   suite=$(. /etc/os-release && echo "$VERSION_CODENAME")
+  echo "making the clean root (Debian $suite minbase and $desktop_pkgs) in $croot"
   # shellcheck disable=SC2016 # the hook's $1 is the root mmdebstrap passes
   mmdebstrap --quiet --variant=minbase --include="$desktop_pkgs" \
     --customize-hook='rm -rf "$1"/usr/share/fonts/truetype/dejavu' \
@@ -68,7 +69,7 @@ mnt=$croot/medium
 if [ -d "$mnt" ]; then chmod -R u+w "$mnt"; rm -rf --one-file-system "$mnt"; fi
 xorriso -no_rc -osirrox on -indev "$iso" -extract / "$mnt" 2>/dev/null
 
-# The zip holds the same tree, modes included.
+# The zip holds the same tree.
 unzip -q "$out/medium/zavro-medium.zip" -d "$out/unzipped"
 diff -r "$mnt" "$out/unzipped" || { echo "ISO and zip trees differ"; exit 1; }
 # The same run bits (the ISO, read-only, drops the write bits), the programs' among them.
@@ -77,8 +78,14 @@ if ! diff <(runnable "$mnt") <(runnable "$out/unzipped"); then echo "ISO and zip
 for f in autorun.sh Wizard/zavro Wizard/zavro-cli; do
   [ -x "$mnt/$f" ] || { echo "$f lost its run bit"; exit 1; }
 done
-grep -qx 'open=AutoRun.exe' <(tr -d '\r' <"$mnt/autorun.inf") || { echo "autorun.inf does not open AutoRun.exe"; exit 1; }
+inf=$(tr -d '\r' <"$mnt/autorun.inf")
+grep -qx 'open=AutoRun.exe' <<<"$inf" || { echo "autorun.inf does not open AutoRun.exe"; exit 1; }
 [ -f "$mnt/AutoRun.exe" ] || { echo "no AutoRun.exe at the medium's root"; exit 1; }
+# The icon autorun.inf names is a group icon resource (type 14) of AutoRun.exe.
+resources=$(x86_64-w64-mingw32-objdump -p "$mnt/AutoRun.exe")
+if ! grep -qx 'icon=AutoRun.exe,0' <<<"$inf" || ! grep -q "Entry: ID: 0x00000e" <<<"$resources"; then
+  echo "autorun.inf names no icon of AutoRun.exe"; exit 1
+fi
 
 mounts=()
 cleanup() {
@@ -86,7 +93,8 @@ cleanup() {
 }
 trap cleanup EXIT
 bind() { mount --bind "$1" "$2"; mounts+=("$2"); }
-mkdir -p "$croot/tmp/.X11-unix" /tmp/.X11-unix
+mkdir -p "$croot/tmp/.X11-unix"
+[ -d /tmp/.X11-unix ] || install -d -m 1777 /tmp/.X11-unix
 bind /dev "$croot/dev"
 mount -t proc proc "$croot/proc"; mounts+=("$croot/proc")
 bind /tmp/.X11-unix "$croot/tmp/.X11-unix"
