@@ -50,6 +50,7 @@ unmount_under "$croot"
 stamp="$desktop_pkgs without dejavu"
 if [ "$(cat "$croot/.zavro-clean-root" 2>/dev/null)" != "$stamp" ]; then
   rm -rf --one-file-system "$croot" "$croot.tmp"
+  mkdir -p "$(dirname "$croot")"
   sources=()
   for f in /etc/apt/sources.list /etc/apt/sources.list.d/*.list /etc/apt/sources.list.d/*.sources; do
     [ -s "$f" ] && sources+=("$f")
