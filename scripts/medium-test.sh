@@ -24,6 +24,12 @@ if [ ${#missing[@]} -gt 0 ]; then
 fi
 [ "$(id -u)" -eq 0 ] || { echo "medium-test.sh needs root (mmdebstrap, chroot, mounts)"; exit 1; }
 
+# The programs come from the suite's builds: build/dev (made by test.sh; with another
+# preset only its simulator is there) and build/win64 (made by wine-test.sh).
+[ -f build/win64/build.ninja ] || { echo "no build/win64: run scripts/wine-test.sh first"; exit 1; }
+cmake --build build/dev -j 2 --target zavro zavro-cli zavro-routersim medium >/dev/null
+cmake --build build/win64 -j 2 --target Zavro AutoRun medium >/dev/null
+
 out=$root/build/medium-test
 rm -rf "$out"
 mkdir -p "$out"
