@@ -27,13 +27,19 @@ target_link_libraries(zavro_win32 PUBLIC zavro_shared_adapters zavro_core
 set(ZAVRO_MEDIUM_DIR ${CMAKE_BINARY_DIR}/medium)
 set(ZAVRO_PROGRAM_DIR ${ZAVRO_MEDIUM_DIR}/Wizard)
 
+# Both programs carry the same icon, which the medium's autorun.inf names.
+enable_language(RC)
+set(ZAVRO_ICON_RC ${CMAKE_SOURCE_DIR}/src/platform/win32/Zavro.rc)
+set_source_files_properties(${ZAVRO_ICON_RC} PROPERTIES
+  OBJECT_DEPENDS ${CMAKE_SOURCE_DIR}/src/platform/win32/zavro.ico)
+
 if(EXISTS ${CMAKE_SOURCE_DIR}/src/platform/win32/main.cpp)
-  add_executable(Zavro WIN32 src/platform/win32/main.cpp)
+  add_executable(Zavro WIN32 src/platform/win32/main.cpp ${ZAVRO_ICON_RC})
   target_link_libraries(Zavro PRIVATE zavro_win32)
   set_target_properties(Zavro PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${ZAVRO_PROGRAM_DIR})
 endif()
 if(EXISTS ${CMAKE_SOURCE_DIR}/src/platform/win32/AutoRun.cpp)
-  add_executable(AutoRun WIN32 src/platform/win32/AutoRun.cpp)
+  add_executable(AutoRun WIN32 src/platform/win32/AutoRun.cpp ${ZAVRO_ICON_RC})
   target_link_libraries(AutoRun PRIVATE shell32 user32 gdi32)
   set_target_properties(AutoRun PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${ZAVRO_MEDIUM_DIR})
 endif()

@@ -26,9 +26,10 @@ else
 fi
 
 # With no ctest arguments the other builds follow: the sanitizer builds, the fuzz targets
-# for a short while each, and the Windows build under Wine. ZAVRO_QUICK=1 skips them.
+# for a short while each, the Windows build under Wine, and the setup medium packed from
+# the dev and Windows builds. ZAVRO_QUICK=1 skips them.
 if [ $# -eq 0 ] && [ "${ZAVRO_QUICK:-0}" != 1 ]; then
-  for extra in scripts/sanitize.sh scripts/fuzz.sh scripts/wine-test.sh; do
+  for extra in scripts/sanitize.sh scripts/fuzz.sh scripts/wine-test.sh scripts/medium-test.sh; do
     if [ -x "$extra" ]; then
       echo "== $extra"
       start=$(date +%s)

@@ -1,5 +1,7 @@
 // The zavro program: the portable core on the POSIX and Qt adapters.
 #include <QApplication>
+#include <QDir>
+#include <QFontDatabase>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -22,6 +24,12 @@
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName("zavro");
+    // The released medium brings its label font in lib/fonts beside the program, for
+    // desktops that lack it; a build tree has no such folder.
+    const QDir fonts(QCoreApplication::applicationDirPath() + "/lib/fonts");
+    for (const QString& name : fonts.entryList({"*.ttf"}, QDir::Files, QDir::Name)) {
+        QFontDatabase::addApplicationFont(fonts.filePath(name));
+    }
 
     zavro::PosixSystem system(argc, argv);
     zavro::PosixClock clock;
