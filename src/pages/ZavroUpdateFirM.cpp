@@ -70,7 +70,11 @@ void CZavroUpdateFirM::OnInitDialog() {
 void CZavroUpdateFirM::Upload() {
     const std::string path = m_window->GetText(kPath);
     std::ifstream file;
-    if (!OpenImage(path, file)) return;
+    if (!OpenImage(path, file)) {
+        // Nothing is sent; a medium with the key says why.
+        if (!MessageText("why_no_file").empty()) ShowMessage("why_no_file");
+        return;
+    }
     if (!AcceptImage(path, file)) {
         ShowMessage("Firm_Format_Worng");
         return;

@@ -29,6 +29,7 @@ struct FakeControl {
     std::vector<std::string> items;
     int selection = -1;
     int progress = 0;
+    std::optional<TextStyle> style;
 };
 
 class FakeWindow final : public IWindow {
@@ -61,6 +62,7 @@ public:
     void SetSelection(int id, int index) override;
     int GetSelection(int id) const override;
     void SetProgress(int id, int percent) override;
+    void SetTextStyle(int id, const TextStyle& style) override;
     void SetTimer(int timerId, unsigned milliseconds) override;
     void KillTimer(int timerId) override;
     std::shared_ptr<IPoster> Poster() override;
@@ -153,6 +155,9 @@ public:
     void RunPending();
     int WaitCursorDepth() const { return m_waitDepth; }
     bool Waiting() const { return m_waitDepth > 0; }
+    // The toolkit's tick during a wait: every window hears OnWaitTick (call it from
+    // duringWait, after moving the test clock).
+    void TickWait();
     // Called once, inside the next blocking wait, then cleared.
     std::function<void()> duringWait;
     int blockingRuns = 0;
