@@ -82,6 +82,7 @@ public:
     const FakeControl* Control(int id) const;
     bool HasControl(int id) const { return Control(id) != nullptr; }
     int Focus() const { return m_focus; }
+    std::size_t ControlCount() const { return m_controls.size(); }
     // A user's click: hover, press, release over the control. Ignored (false) when the
     // control is hidden, disabled or missing, and during blocking work unless the
     // control ends the program. Typing, selecting, focusing and keys are dropped then too.
