@@ -76,9 +76,9 @@ public:
 
 // How a static text is drawn over a page's picture: the picture's own text look.
 struct TextStyle {
-    std::string family;      // font family; the toolkit's default when not installed
-    int pixelSize = 0;       // 0: the toolkit's default size
-    std::uint32_t rgb = 0;   // 0xRRGGBB
+    std::string family;     // font family; the toolkit's default when not installed
+    int pixelSize = 0;      // 0: the toolkit's default size
+    std::uint32_t rgb = 0;  // 0xRRGGBB
 };
 
 // Thread-safe way to post a message to a window. Once the window is destroyed, Post drops
@@ -153,14 +153,13 @@ public:
     virtual void MessageBox(const std::string& utf8Text, const std::string& caption) = 0;
     // Runs work that blocks (a router exchange, a sleep, a hidden program) and returns
     // when it is done, so that the caller stays sequential. Meanwhile the wait cursor
-    // shows, the windows keep painting and get OnWaitTick, but no page acts: the user's clicks and keys
-    // are dropped, except on the hotspots that end the program (IWindowEvents::
-    // EndsProgram), and timers, posted messages (but for OnlyRepaints ones) and deferred
-    // tasks are held back, then delivered in their order once the caller's event has been
-    // handled. Work that throws leaves nothing held or gated: the exception goes on to the
-    // caller. Called on the UI thread; work runs on a helper thread and must not touch
-    // windows or the program's shared state: it returns what it found, and the caller
-    // stores that after the wait.
+    // shows, the windows keep painting and get OnWaitTick, but no page acts: the user's clicks and
+    // keys are dropped, except on the hotspots that end the program (IWindowEvents:: EndsProgram),
+    // and timers, posted messages (but for OnlyRepaints ones) and deferred tasks are held back,
+    // then delivered in their order once the caller's event has been handled. Work that throws
+    // leaves nothing held or gated: the exception goes on to the caller. Called on the UI thread;
+    // work runs on a helper thread and must not touch windows or the program's shared state: it
+    // returns what it found, and the caller stores that after the wait.
     virtual void RunBlocking(const std::function<void()>& work) = 0;
     // filter: "Name(*.ext)|*.ext|All files(*.*)|*.*||". nullopt when cancelled.
     virtual std::optional<std::string> OpenFileDialog(const std::string& filter) = 0;

@@ -35,7 +35,8 @@ template <class F>
 auto RunBlocking(F&& work) {
     using Result = std::invoke_result_t<F&>;
     IUiToolkit* ui = Ports().ui;
-    const std::optional<CWaitMark> mark = ui != nullptr ? std::make_optional<CWaitMark>() : std::nullopt;
+    const std::optional<CWaitMark> mark =
+        ui != nullptr ? std::make_optional<CWaitMark>() : std::nullopt;
     if constexpr (std::is_void_v<Result>) {
         if (ui != nullptr)
             ui->RunBlocking([&] { work(); });

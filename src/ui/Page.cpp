@@ -91,7 +91,8 @@ void CPage::OnWaitTick() {
     if (const auto at = text.find("%d"); at != std::string::npos)
         text.replace(at, 2, std::to_string(elapsed / 1000));
     if (!m_bWaitLine) {
-        if (std::find(m_controlIds.begin(), m_controlIds.end(), kWaitLineId) == m_controlIds.end()) {
+        if (std::find(m_controlIds.begin(), m_controlIds.end(), kWaitLineId) ==
+            m_controlIds.end()) {
             AddControl(kWaitLineId, ControlKind::StaticText, WaitLineRect());
             m_window->SetTextStyle(kWaitLineId, kPageTextStyle);
         }

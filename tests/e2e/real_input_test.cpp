@@ -211,12 +211,12 @@ TEST_F(RealInputTest, ALongWaitSaysSoOnThePageAndExitEndsIt) {
         StartRouter();
         RunOptions options = OnDisplay("1");
         options.args = c.args;
-        ASSERT_TRUE(StartWizard(Concat(ToPasswordPage(),
-                                       {"type 1020 5820", "screenshot " + before.string(),
-                                        "await-busy 30000", "sleep 4000",
-                                        "screenshot " + at4.string(), "sleep 1500",
-                                        "screenshot " + later.string()}),
-                                options));
+        ASSERT_TRUE(
+            StartWizard(Concat(ToPasswordPage(),
+                               {"type 1020 5820", "screenshot " + before.string(),
+                                "await-busy 30000", "sleep 4000", "screenshot " + at4.string(),
+                                "sleep 1500", "screenshot " + later.string()}),
+                        options));
         ASSERT_TRUE(AwaitFile(before));
         NoAnswer();
         Click(kKeepDefault);
@@ -269,9 +269,9 @@ TEST_F(RealInputTest, AfterAFailedFocusCheckOnlyTheFocusedFieldHasACaret) {
         const auto picture = LoadPicture(shot);
         ASSERT_TRUE(picture) << shot;
         // Inside the frames: the picture under the corners differs.
-        EXPECT_EQ(MeanDifference(picture->Crop({402, 337, 127, 12}),
-                                 picture->Crop({402, 372, 127, 12})),
-                  0.0)
+        EXPECT_EQ(
+            MeanDifference(picture->Crop({402, 337, 127, 12}), picture->Crop({402, 372, 127, 12})),
+            0.0)
             << "the new-password field shows a caret in " << shot;
     }
 }
@@ -286,21 +286,21 @@ TEST_F(RealInputTest, TheWaitDialogHasAFixedSizeUnderAWindowManager) {
     StartRouter();
     const fs::path shown = BuildFolder() / "e2e-wait-dialog.png";
     fs::remove(shown);
-    ASSERT_TRUE(StartWizard(Concat(ToPasswordPage(),
-                                   {"type 1020 5820", "click 1014", "await-window CZavroSetWPA",
-                                    "click 1013",  // security off, then the restart box
-                                    "await-window CZavroWait", "sleep 1000",
-                                    "screenshot " + shown.string()}),
-                            OnDisplay()));
+    ASSERT_TRUE(StartWizard(
+        Concat(ToPasswordPage(),
+               {"type 1020 5820", "click 1014", "await-window CZavroSetWPA",
+                "click 1013",  // security off, then the restart box
+                "await-window CZavroWait", "sleep 1000", "screenshot " + shown.string()}),
+        OnDisplay()));
     ASSERT_TRUE(AwaitFile(shown));
     const auto ids = s_x->Query("xdotool", {"search", "--onlyvisible", "--name", "^Zavro$"});
     ASSERT_TRUE(ids.has_value());
     int dialogs = 0;
     std::istringstream list(*ids);
     for (std::string id; list >> id;) {
-        const auto props = s_x->Query("xprop", {"-id", id, "_NET_WM_WINDOW_TYPE",
-                                               "_NET_WM_ALLOWED_ACTIONS", "WM_NORMAL_HINTS",
-                                               "_MOTIF_WM_HINTS"});
+        const auto props =
+            s_x->Query("xprop", {"-id", id, "_NET_WM_WINDOW_TYPE", "_NET_WM_ALLOWED_ACTIONS",
+                                 "WM_NORMAL_HINTS", "_MOTIF_WM_HINTS"});
         ASSERT_TRUE(props.has_value()) << id;
         if (props->find("_NET_WM_WINDOW_TYPE_DIALOG") == std::string::npos) continue;
         ++dialogs;

@@ -176,16 +176,56 @@ TEST_F(SetPwdPage, ApplyOutcomes) {
         std::vector<unsigned> sent;
         std::string password, newPassword, routerPassword;
     } cases[] = {
-        {"no new password", "5820", "", "", 200, {"Not_Change_Pwd"}, {WM_PAGE_CONNECTMODE},
-         "5820", "5820", "5820"},
-        {"new password taken", "5820", "n3w!", "n3w!", 200, {"NewPwd_Set_Success"},
-         {WM_PAGE_CONNECTMODE}, "n3w!", "n3w!", "n3w!"},
-        {"confirmation differs in case", "5820", "Secret", "secret", 200, {"Confirm_Pwd"}, {},
-         "5820", "5820", "5820"},
-        {"router refuses the change", "5820", "n3w!", "n3w!", 500, {"failed_setting"}, {},
-         "5820", "n3w!", "5820"},
-        {"wrong current password", "nope", "n3w!", "n3w!", 200, {"Current_Pwd_Error"}, {},
-         "5820", "", "5820"},
+        {"no new password",
+         "5820",
+         "",
+         "",
+         200,
+         {"Not_Change_Pwd"},
+         {WM_PAGE_CONNECTMODE},
+         "5820",
+         "5820",
+         "5820"},
+        {"new password taken",
+         "5820",
+         "n3w!",
+         "n3w!",
+         200,
+         {"NewPwd_Set_Success"},
+         {WM_PAGE_CONNECTMODE},
+         "n3w!",
+         "n3w!",
+         "n3w!"},
+        {"confirmation differs in case",
+         "5820",
+         "Secret",
+         "secret",
+         200,
+         {"Confirm_Pwd"},
+         {},
+         "5820",
+         "5820",
+         "5820"},
+        {"router refuses the change",
+         "5820",
+         "n3w!",
+         "n3w!",
+         500,
+         {"failed_setting"},
+         {},
+         "5820",
+         "n3w!",
+         "5820"},
+        {"wrong current password",
+         "nope",
+         "n3w!",
+         "n3w!",
+         200,
+         {"Current_Pwd_Error"},
+         {},
+         "5820",
+         "",
+         "5820"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -283,8 +323,8 @@ TEST_F(SetPwdPage, WirelessTabsSendTheirPageAfterTheSameStepsAsApply) {
             EXPECT_EQ(theApp.m_strPassword, c.changed ? c.fresh : "5820");
             if (c.changed) {
                 // The connection-type page first, as after Apply, then the tab's page.
-                const std::vector<std::string> opened{
-                    "CZavroConnectMode", tab == 1015 ? "CZavroESSID" : "CZavroSetWPA"};
+                const std::vector<std::string> opened{"CZavroConnectMode",
+                                                      tab == 1015 ? "CZavroESSID" : "CZavroSetWPA"};
                 EXPECT_EQ(OpenedSince(before), opened);
             }
             if (!c.moves) {

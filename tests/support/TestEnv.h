@@ -43,8 +43,7 @@ public:
 };
 
 // Writes a solid-colour PNG picture (the decoder reads it whatever the file name says).
-void WritePicture(const std::filesystem::path& path, int width, int height,
-                  std::uint32_t colour);
+void WritePicture(const std::filesystem::path& path, int width, int height, std::uint32_t colour);
 std::vector<std::uint8_t> EncodePng(const Image& image);
 
 class TestEnv {

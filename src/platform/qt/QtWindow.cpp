@@ -170,8 +170,9 @@ public:
     }
     void Place() {
         QRect r = m_base;
-        const int need = QFontMetrics(font()).boundingRect(QRect(0, 0, r.width(), 100000),
-                                                           Flags(), text()).height();
+        const int need = QFontMetrics(font())
+                             .boundingRect(QRect(0, 0, r.width(), 100000), Flags(), text())
+                             .height();
         if (need > r.height()) r.setHeight(need);
         if (geometry() != r) setGeometry(r);
         update();
@@ -407,7 +408,6 @@ bool PageWidget::IsControlEnabled(int id) const {
     const QWidget* w = ControlWidget(id);
     return w != nullptr && w->isEnabledTo(this);
 }
-
 
 void PageWidget::SetText(int id, const std::string& utf8) {
     QWidget* w = ControlWidget(id);

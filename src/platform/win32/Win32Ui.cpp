@@ -38,7 +38,7 @@ constexpr UINT kMsgDeferred = WM_APP + 3;     // on the message window: run defe
 constexpr UINT_PTR kHeartbeatTimer = 0x5A57;  // on the message window
 constexpr UINT_PTR kWaitTickTimer = 0x5A58;   // on the message window, during a wait
 constexpr UINT kWaitTickMs = 250;
-constexpr int kDropListExtra = 150;           // room for the opened list below a combo box
+constexpr int kDropListExtra = 150;  // room for the opened list below a combo box
 
 int g_callDepth = 0;  // calls into the core on the UI thread's stack
 Win32Toolkit* g_toolkit = nullptr;
@@ -56,8 +56,8 @@ struct Control {
     ControlKind kind = ControlKind::StaticText;
     HWND hwnd = nullptr;
     Rect rect;
-    Image face;         // Hotspot and Animation
-    std::wstring text;  // StaticText, drawn by us over the picture
+    Image face;                      // Hotspot and Animation
+    std::wstring text;               // StaticText, drawn by us over the picture
     std::optional<TextStyle> style;  // StaticText: the picture's text look
     HotState hot = HotState::Normal;
     bool pressed = false;

@@ -54,8 +54,7 @@ const Texts kEnglish = {
      "Click Browse and choose the firmware file."},
     {"wait_router", "Waiting for the router (%d s). Exit ends the wizard."},
     {"wait_address", "Waiting for the PC's new network address (%d s). Exit ends the wizard."},
-    {"wait_upload",
-     "Sending the firmware to the router (%d s). Do not switch the router off."},
+    {"wait_upload", "Sending the firmware to the router (%d s). Do not switch the router off."},
 };
 
 const Texts kDutch = {
@@ -100,8 +99,7 @@ const Texts kDutch = {
     {"wait_router", "Wachten op de router (%d s). Met Afsluiten stopt de wizard."},
     {"wait_address",
      "Wachten op het nieuwe netwerkadres van de pc (%d s). Met Afsluiten stopt de wizard."},
-    {"wait_upload",
-     "De firmware gaat naar de router (%d s). Schakel de router niet uit."},
+    {"wait_upload", "De firmware gaat naar de router (%d s). Schakel de router niet uit."},
 };
 
 const Texts kGerman = {
