@@ -50,6 +50,8 @@ struct RunOptions {
     std::string timeScale = "0.001";
     // Command-line words ("Spanish" picks language folder 2).
     std::vector<std::string> args{};
+    // Another copy of the program's folder (a medium made otherwise); empty: the build's.
+    std::string programFolder{};
 };
 
 class WizardRunTest : public ::testing::Test {
