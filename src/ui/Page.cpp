@@ -89,7 +89,7 @@ void CPage::OnWaitTick() {
     std::string text = MessageText(WaitLineKey());
     if (text.empty()) return;
     if (const auto at = text.find("%d"); at != std::string::npos)
-        text.replace(at, 2, std::to_string(elapsed / 1000));
+        text.replace(at, 2, std::to_string((elapsed + 500) / 1000));  // the nearest second
     if (!m_bWaitLine) {
         if (std::find(m_controlIds.begin(), m_controlIds.end(), kWaitLineId) ==
             m_controlIds.end()) {

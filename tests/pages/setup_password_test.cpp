@@ -113,7 +113,7 @@ TEST_F(SetPwdPage, ALongWaitSaysSoOnThePage) {
         {"Waiting for the router (%d s). Exit ends the wizard.", 2999, nullptr},
         {"Waiting for the router (%d s). Exit ends the wizard.", 4000,
          "Waiting for the router (4 s). Exit ends the wizard."},
-        {"%d s %d", 61999, "61 s %d"},  // one count; a second "%d" is text
+        {"%d s %d", 61499, "61 s %d"},  // one count, the nearest second; a second "%d" is text
         {"no count", 5000, "no count"},
         {nullptr, 300000, nullptr},
     };
