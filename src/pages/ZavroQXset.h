@@ -16,6 +16,7 @@ public:
 protected:
     void OnInitDialog() override;
     void OnCommand(int id) override;
+    const char* WaitLineKey() const override { return "wait_address"; }
 
 private:
     void OnNext();

@@ -33,6 +33,8 @@ protected:
     void OnInitDialog() override;
     void OnCommand(int id) override;
     void OnShowWindow() override;
+    // Between the key and the password: the summary's Back and Next row holds values.
+    Rect WaitLineRect() const override { return {107, 440, 420, 22}; }
 };
 
 }  // namespace zavro

@@ -224,6 +224,7 @@ void CZavroFailed::OnMessage(unsigned message) {
     const std::string text = MessageText(key);
     if (text.empty()) return;
     AddControl(kDiagnosis, ControlKind::StaticText, kRectDiagnosis);
+    m_window->SetTextStyle(kDiagnosis, kPageTextStyle);  // one voice with the picture's text
     m_window->SetText(kDiagnosis, text);
 }
 

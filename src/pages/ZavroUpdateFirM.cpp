@@ -70,7 +70,11 @@ void CZavroUpdateFirM::OnInitDialog() {
 void CZavroUpdateFirM::Upload() {
     const std::string path = m_window->GetText(kPath);
     std::ifstream file;
-    if (!OpenImage(path, file)) return;
+    if (!OpenImage(path, file)) {
+        // Nothing is sent; a medium with the key says why.
+        if (!MessageText("why_no_file").empty()) ShowMessage("why_no_file");
+        return;
+    }
     if (!AcceptImage(path, file)) {
         ShowMessage("Firm_Format_Worng");
         return;
@@ -91,8 +95,8 @@ void CZavroUpdateFirM::Upload() {
 
 void CZavroUpdateFirM::OnCommand(int id) {
     if (id == 1016) {
-        if (auto path = Ports().ui->OpenFileDialog(
-                "Binary files(*.bin)|*.bin|All files(*.*)|*.*||"))
+        if (auto path =
+                Ports().ui->OpenFileDialog("Binary files(*.bin)|*.bin|All files(*.*)|*.*||"))
             m_window->SetText(kPath, *path);
         return;
     }
@@ -104,8 +108,7 @@ void CZavroUpdateFirM::OnCommand(int id) {
     HandleCommonHotspot(id, WM_PAGE_UPDATEFIRM);
 }
 
-CZavroSetLanguage::CZavroSetLanguage(CZavroDlg* parent)
-    : CPage(parent, "CZavroSetLanguage", 184) {
+CZavroSetLanguage::CZavroSetLanguage(CZavroDlg* parent) : CPage(parent, "CZavroSetLanguage", 184) {
     LoadBackground(LanguagePicture("24.jpg"));
 }
 
@@ -154,9 +157,15 @@ void CZavroSetLanguage::Update() {
 
 void CZavroSetLanguage::OnCommand(int id) {
     switch (id) {
-        case 1066: Update(); return;
-        case 1067: CloseAndGo(WM_PAGE_SUCCESS); return;
-        case 1013: CloseAndGo(WM_PAGE_UPDATEFIRM); return;
+        case 1066:
+            Update();
+            return;
+        case 1067:
+            CloseAndGo(WM_PAGE_SUCCESS);
+            return;
+        case 1013:
+            CloseAndGo(WM_PAGE_UPDATEFIRM);
+            return;
         default:
             if (HandleWirelessTabs(id)) return;
             HandleCommonHotspot(id, WM_PAGE_WIZARD);

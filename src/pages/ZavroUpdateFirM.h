@@ -12,6 +12,7 @@ public:
 protected:
     void OnInitDialog() override;
     void OnCommand(int id) override;
+    const char* WaitLineKey() const override { return "wait_upload"; }
 
 private:
     void Upload();
@@ -24,6 +25,7 @@ public:
 protected:
     void OnInitDialog() override;
     void OnCommand(int id) override;
+    const char* WaitLineKey() const override { return "wait_upload"; }
 
 private:
     void Update();

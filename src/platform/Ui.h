@@ -5,6 +5,7 @@
 // All calls are made on the UI thread unless a method says otherwise.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -68,6 +69,16 @@ public:
     // True for a hotspot whose click ends the program (Exit, back to the menu): the only
     // input a window takes while the toolkit runs blocking work.
     virtual bool EndsProgram(int /*controlId*/) { return false; }
+    // Called on the UI thread about four times a second while the toolkit runs blocking
+    // work, so that a page can say how long it has waited (it reads the system clock).
+    virtual void OnWaitTick() {}
+};
+
+// How a static text is drawn over a page's picture: the picture's own text look.
+struct TextStyle {
+    std::string family;     // font family; the toolkit's default when not installed
+    int pixelSize = 0;      // 0: the toolkit's default size
+    std::uint32_t rgb = 0;  // 0xRRGGBB
 };
 
 // Thread-safe way to post a message to a window. Once the window is destroyed, Post drops
@@ -109,6 +120,8 @@ public:
     virtual void SetSelection(int id, int index) = 0;                          // -1 none
     virtual int GetSelection(int id) const = 0;
     virtual void SetProgress(int id, int percent) = 0;  // Progress, 0..100
+    // StaticText: drawn in style instead of the toolkit's label look.
+    virtual void SetTextStyle(int id, const TextStyle& style) = 0;
 
     // Timers fire OnTimer on the UI thread until killed.
     virtual void SetTimer(int timerId, unsigned milliseconds) = 0;
@@ -140,14 +153,13 @@ public:
     virtual void MessageBox(const std::string& utf8Text, const std::string& caption) = 0;
     // Runs work that blocks (a router exchange, a sleep, a hidden program) and returns
     // when it is done, so that the caller stays sequential. Meanwhile the wait cursor
-    // shows and the windows keep painting, but no page acts: the user's clicks and keys
-    // are dropped, except on the hotspots that end the program (IWindowEvents::
-    // EndsProgram), and timers, posted messages (but for OnlyRepaints ones) and deferred
-    // tasks are held back, then delivered in their order once the caller's event has been
-    // handled. Work that throws leaves nothing held or gated: the exception goes on to the
-    // caller. Called on the UI thread; work runs on a helper thread and must not touch
-    // windows or the program's shared state: it returns what it found, and the caller
-    // stores that after the wait.
+    // shows, the windows keep painting and get OnWaitTick, but no page acts: the user's clicks and
+    // keys are dropped, except on the hotspots that end the program (IWindowEvents:: EndsProgram),
+    // and timers, posted messages (but for OnlyRepaints ones) and deferred tasks are held back,
+    // then delivered in their order once the caller's event has been handled. Work that throws
+    // leaves nothing held or gated: the exception goes on to the caller. Called on the UI thread;
+    // work runs on a helper thread and must not touch windows or the program's shared state: it
+    // returns what it found, and the caller stores that after the wait.
     virtual void RunBlocking(const std::function<void()>& work) = 0;
     // filter: "Name(*.ext)|*.ext|All files(*.*)|*.*||". nullopt when cancelled.
     virtual std::optional<std::string> OpenFileDialog(const std::string& filter) = 0;

@@ -1,9 +1,12 @@
 #include "ui/Page.h"
 
+#include <algorithm>
+
 #include "app/Documents.h"
 #include "app/Texts.h"
 #include "app/ZavroDlg.h"
 #include "platform/Platform.h"
+#include "ui/Blocking.h"
 
 namespace zavro {
 
@@ -19,7 +22,16 @@ CPage::CPage(CZavroDlg* parent, std::string className, int templateId)
       m_strClassName(std::move(className)),
       m_nTemplateId(templateId) {}
 
+namespace {
+// Pages with a window, for the end of a wait (UI thread only).
+std::vector<CPage*>& LivePages() {
+    static std::vector<CPage*> pages;
+    return pages;
+}
+}  // namespace
+
 CPage::~CPage() {
+    std::erase(LivePages(), this);
     if (m_window) m_window->Destroy();
 }
 
@@ -42,6 +54,7 @@ BOOL CPage::CreatePage() {
     style.name = m_strClassName;
     m_window = Ports().ui->CreateWindow(*this, r, style);
     if (!m_window) return FALSE;
+    LivePages().push_back(this);
     m_window->SetIcon(m_hIcon);
     m_window->SetBackground(m_picture);
     OnInitDialog();
@@ -58,10 +71,50 @@ void CPage::ClosePage() {
     if (m_bClosed) return;
     OnClosing();
     m_bClosed = true;
+    std::erase(LivePages(), this);
     if (m_window) m_window->Destroy();
     m_picture = Image();
     m_buttons.clear();
     if (m_pParent) m_pParent->ReleasePage(this);
+}
+
+void CPage::OnWaitTick() {
+    if (m_bClosed || !m_window || !m_window->IsVisible()) return;
+    const std::optional<std::uint64_t> start = WaitStartMs();
+    if (!start) return;
+    const std::uint64_t now = Ports().clock->NowMs();
+    const std::uint64_t elapsed = now > *start ? now - *start : 0;
+    if (elapsed < kWaitLineAfterMs) return;
+    // A medium without the key: the page looks as it always did.
+    std::string text = MessageText(WaitLineKey());
+    if (text.empty()) return;
+    if (const auto at = text.find("%d"); at != std::string::npos)
+        text.replace(at, 2, std::to_string((elapsed + 500) / 1000));  // the nearest second
+    if (!m_bWaitLine) {
+        if (std::find(m_controlIds.begin(), m_controlIds.end(), kWaitLineId) ==
+            m_controlIds.end()) {
+            AddControl(kWaitLineId, ControlKind::StaticText, WaitLineRect());
+            m_window->SetTextStyle(kWaitLineId, kPageTextStyle);
+        }
+        m_window->ShowControl(kWaitLineId, true);
+        m_bWaitLine = true;
+    }
+    if (text != m_strWaitLine) {
+        m_strWaitLine = text;
+        m_window->SetText(kWaitLineId, text);
+    }
+}
+
+void CPage::EndWaitLines() {
+    for (CPage* page : LivePages()) {
+        if (!page->m_bWaitLine) continue;
+        page->m_bWaitLine = false;
+        page->m_strWaitLine.clear();
+        if (page->m_window) {
+            page->m_window->SetText(kWaitLineId, "");
+            page->m_window->ShowControl(kWaitLineId, false);
+        }
+    }
 }
 
 CButtonST* CPage::Button(int id) {
@@ -222,8 +275,8 @@ void CPage::DisablePage() {
     m_bPageDisabled = true;
     m_disabledIds.clear();
     for (const int id : m_controlIds) {
-        // Exit and back-to-menu work during any wait.
-        if (EndsProgram(id)) continue;
+        // Exit and back-to-menu work during any wait; the waiting line is no input.
+        if (EndsProgram(id) || id == kWaitLineId) continue;
         if (m_window->IsControlEnabled(id)) {
             m_window->EnableControl(id, false);
             m_disabledIds.push_back(id);

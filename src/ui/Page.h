@@ -2,6 +2,7 @@
 // picture, with invisible hotspots laid over the picture's painted buttons.
 #pragma once
 
+#include <cstdint>
 #include <initializer_list>
 #include <map>
 #include <memory>
@@ -30,6 +31,13 @@ constexpr Rect kRectWebSite{520, 550, 138, 40};    // 1003
 constexpr Rect kRectContact{673, 550, 124, 40};    // 1004
 constexpr Rect kRectNext{618, 492, 53, 26};
 constexpr Rect kRectBack{543, 492, 53, 26};
+// Left of Back and Next, where the pictures of the pages that wait stay plain.
+constexpr Rect kRectWaitLine{107, 494, 420, 22};
+constexpr int kWaitLineId = 1090;
+// The look of the pictures' own body text, for what the wizard writes onto a page.
+inline const TextStyle kPageTextStyle{"DejaVu Sans", 14, 0x3C5A70};
+// How long a wait goes before the page says so.
+constexpr std::uint64_t kWaitLineAfterMs = 3000;
 
 // Dialog units of the page templates to pixels (system font, size 10).
 Rect DialogUnitsToPixels(const Rect& du);
@@ -66,6 +74,10 @@ public:
     // Exit (1008) and back-to-menu (1009) of the common handler; a page whose own
     // handler ends the program on other hotspots names them too.
     bool EndsProgram(int controlId) override;
+    // Once a wait has lasted kWaitLineAfterMs: the waiting line, with the seconds so far.
+    void OnWaitTick() override;
+    // A wait has ended: every page's waiting line goes.
+    static void EndWaitLines();
 
 protected:
     // Construction step 3: on failure "load_image_error" and the process ends with 1.
@@ -85,6 +97,9 @@ protected:
     virtual void OnClosing() {}
     // After the window was shown.
     virtual void OnShowWindow() {}
+    // Where the waiting line goes, and the key of its text ("%d" becomes the seconds).
+    virtual Rect WaitLineRect() const { return kRectWaitLine; }
+    virtual const char* WaitLineKey() const { return "wait_router"; }
 
     void AddHotspot(int id, const Rect& r);
     void AddCheckHotspot(int id, const Rect& r);
@@ -134,6 +149,8 @@ private:
     std::vector<int> m_controlIds;
     std::vector<int> m_disabledIds;
     bool m_bPageDisabled = false;
+    bool m_bWaitLine = false;  // made and shown
+    std::string m_strWaitLine;
 };
 
 }  // namespace zavro

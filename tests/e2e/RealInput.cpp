@@ -11,6 +11,7 @@ namespace zavro::e2e {
 namespace fs = std::filesystem;
 
 XServer::~XServer() {
+    StopWindowManager();
     m_server.Terminate(3000);  // a server that ends by itself leaves no display lock
     std::error_code ec;
     if (!m_log.empty()) fs::remove(m_log, ec);
@@ -52,6 +53,23 @@ bool XServer::Click(int x, int y) const {
 
 bool XServer::Type(const std::string& text) const {
     return Xdotool({"type", "--delay", "30", text});
+}
+
+std::optional<std::string> XServer::Query(const std::string& program,
+                                          const std::vector<std::string>& args) const {
+    ProgramProcess client;
+    const std::string log = m_log + "." + program;
+    if (!client.Start(program, "/", {{"DISPLAY", m_display}}, log, args)) return std::nullopt;
+    const ProgramResult r = client.Wait(10000);
+    std::string output = ReadFile(log);
+    std::error_code ec;
+    fs::remove(log, ec);
+    if (r.exitCode != 0) return std::nullopt;
+    return output;
+}
+
+bool XServer::StartWindowManager(const std::string& program) {
+    return m_windowManager.Start(program, "/", {{"DISPLAY", m_display}}, m_log + ".wm");
 }
 
 bool XServer::Xdotool(const std::vector<std::string>& args) const {

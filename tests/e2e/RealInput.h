@@ -4,6 +4,7 @@
 // Shared by the end-to-end tests and the waits benchmark.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -31,10 +32,18 @@ public:
     bool Click(int x, int y) const;
     // Types text with real key events into the window that has the keyboard focus.
     bool Type(const std::string& text) const;
+    // Runs an X client on this display to its end (at most 10 s); its standard output and
+    // error, or nullopt when it failed.
+    std::optional<std::string> Query(const std::string& program,
+                                     const std::vector<std::string>& args) const;
+    // A window manager on this display, for the test that needs one.
+    bool StartWindowManager(const std::string& program);
+    void StopWindowManager() { m_windowManager.Terminate(3000); }
 
 private:
     bool Xdotool(const std::vector<std::string>& args) const;
 
+    ProgramProcess m_windowManager;  // ended before the server
     ProgramProcess m_server;
     std::string m_display;
     std::string m_log;

@@ -89,7 +89,8 @@ bool WizardRunTest::StartWizard(const std::vector<std::string>& script, const Ru
     }
     fs::remove(Temp("timing.log"));
     m_program = std::make_unique<ProgramProcess>();
-    if (!m_program->Start(WizardProgram(), WizardFolder(), env, Temp("output.txt").string())) {
+    const std::string folder = run.programFolder.empty() ? WizardFolder() : run.programFolder;
+    if (!m_program->Start(folder + "/zavro", folder, env, Temp("output.txt").string(), run.args)) {
         ADD_FAILURE() << "cannot start " << WizardProgram();
         m_program.reset();
         return false;

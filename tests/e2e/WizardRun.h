@@ -45,9 +45,13 @@ struct RunOptions {
     bool homeInside = false;
     // An X display (see RealInput.h): the program shows its pages there, through Qt's X
     // platform, instead of offscreen.
-    std::string display;
+    std::string display{};
     // ZAVRO_TIME_SCALE: every wait and timer at a thousandth unless a run needs them real.
     std::string timeScale = "0.001";
+    // Command-line words ("Spanish" picks language folder 2).
+    std::vector<std::string> args{};
+    // Another copy of the program's folder (a medium made otherwise); empty: the build's.
+    std::string programFolder{};
 };
 
 class WizardRunTest : public ::testing::Test {

@@ -3,6 +3,8 @@
 // click takes. Exit ends the program during any wait; a click on anything else during a
 // wait does nothing, then or afterwards.
 #include <chrono>
+#include <filesystem>
+#include <sstream>
 #include <thread>
 
 #include "RealInput.h"
@@ -18,6 +20,36 @@ constexpr int kSummaryExit[] = {744, 60};       // 1073 of the wireless summary
 constexpr int kNext[] = {644, 505};             // 1013
 constexpr int kKeepDefault[] = {570, 504};      // 1077 of the password page
 constexpr int kCurrentPassword[] = {465, 308};  // 1020
+constexpr int kNewPassword[] = {465, 343};      // 1021
+constexpr Rect kWaitLine{107, 494, 420, 22};    // where a page says that it waits
+
+namespace fs = std::filesystem;
+
+// Waits (real time, bounded) until the program has written a screenshot.
+bool AwaitFile(const fs::path& path, unsigned limitMs = 30000) {
+    const auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(limitMs);
+    while (std::chrono::steady_clock::now() < until) {
+        std::error_code ec;
+        if (fs::file_size(path, ec) > 0 && !ec) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(200));  // written whole
+            return true;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    return false;
+}
+
+// Pixels of r darker than any of the pictures' plain fills: text drawn there.
+int InkIn(const Image& shot, const Rect& r) {
+    int ink = 0;
+    for (int y = r.y; y < r.y + r.h; ++y)
+        for (int x = r.x; x < r.x + r.w; ++x) {
+            const std::uint32_t p = shot.At(x, y);
+            const int luma = (((p >> 16) & 0xFF) * 3 + ((p >> 8) & 0xFF) * 6 + (p & 0xFF)) / 10;
+            ink += luma < 160;
+        }
+    return ink;
+}
 
 class RealInputTest : public WizardRunTest {
 protected:
@@ -60,6 +92,24 @@ protected:
         for (const auto& s : run.stamps)
             if (s == "paint " + page) return true;
         return false;
+    }
+
+    // A copy of the program's folder whose English string.ini lacks the lines that start
+    // with prefix.
+    fs::path MediumWithout(const std::string& prefix) const {
+        const fs::path copy = Temp("medium");
+        const fs::path from = WizardFolder();
+        fs::create_directories(copy);
+        for (const char* part : {"zavro", "image", "dhcpsetting.vbs", "dns-replaceserverlist.vbs"})
+            fs::copy(from / part, copy / part,
+                     fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+        const fs::path ini = copy / "image" / "1" / "string.ini";
+        std::string kept;
+        std::istringstream lines(ReadFile(ini.string()));
+        for (std::string line; std::getline(lines, line);)
+            if (line.rfind(prefix, 0) != 0) kept += line + "\n";
+        EXPECT_TRUE(WriteFile(ini.string(), kept));
+        return copy;
     }
 
     static XServer* s_x;
@@ -159,6 +209,152 @@ TEST_F(RealInputTest, NextDuringASlowExchangeDoesNothingAndTheNextClickWorks) {
         if (s.rfind("paint ", 0) == 0) paints.push_back(s);
     ASSERT_FALSE(paints.empty());
     EXPECT_EQ(paints.back(), "paint CZavroConnectMode");
+}
+
+// Default on the password page against a router that never answers: from its third
+// second the page says that it waits, counting, in the plain strip left of Default and
+// Next, and nowhere else does it change; Exit still ends the program. English and Dutch,
+// and a medium without the line's text, where the page at 4 s is the page before.
+TEST_F(RealInputTest, ALongWaitSaysSoOnThePageAndExitEndsIt) {
+    struct Case {
+        const char* language;
+        std::vector<std::string> args;
+        bool withKey;
+    } cases[] = {{"en", {}, true}, {"nl", {"Spanish"}, true}, {"en-without-key", {}, false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.language);
+        const std::string tag = std::string("-") + c.language + ".png";
+        const fs::path before = BuildFolder() / ("e2e-wait-line-before" + tag);
+        const fs::path at4 = BuildFolder() / ("e2e-wait-line-4s" + tag);
+        const fs::path later = BuildFolder() / ("e2e-wait-line-later" + tag);
+        for (const fs::path& shot : {before, at4, later}) fs::remove(shot);
+        StartRouter();
+        RunOptions options = OnDisplay("1");
+        options.args = c.args;
+        if (!c.withKey) options.programFolder = MediumWithout("wait_router=").string();
+        ASSERT_TRUE(
+            StartWizard(Concat(ToPasswordPage(),
+                               {"type 1020 5820", "screenshot " + before.string(),
+                                "await-busy 30000", "sleep 4000", "screenshot " + at4.string(),
+                                "sleep 1500", "screenshot " + later.string()}),
+                        options));
+        ASSERT_TRUE(AwaitFile(before));
+        NoAnswer();
+        Click(kKeepDefault);
+        ASSERT_TRUE(AwaitFile(later)) << "no wait, or the program ended";
+        Click(kExit);
+        const WizardOutcome run = FinishWizard();
+        EXPECT_EQ(run.program.exitCode, 1) << run.output;
+        EXPECT_TRUE(run.messages.empty());
+
+        const auto idle = LoadPicture(before), waited = LoadPicture(at4), on = LoadPicture(later);
+        ASSERT_TRUE(idle && waited && on);
+        EXPECT_EQ(InkIn(*idle, kWaitLine), 0) << "the strip is not plain";
+        if (!c.withKey) {
+            EXPECT_EQ(MeanDifference(idle->Crop(kWaitLine), waited->Crop(kWaitLine)), 0.0);
+            m_sim.reset();
+            continue;
+        }
+        EXPECT_GT(InkIn(*waited, kWaitLine), 200) << "no line after 4 s";
+        // The count went on: the line changed while the rest of the page stayed.
+        EXPECT_GT(MeanDifference(waited->Crop(kWaitLine), on->Crop(kWaitLine)), 0.0);
+        // Title, text and the plain space around the line (hotspots show the pointer,
+        // the focused field its caret).
+        for (const Rect& rest : {Rect{0, 112, 800, 176}, Rect{0, 392, 530, 100}})
+            EXPECT_EQ(MeanDifference(idle->Crop(rest), waited->Crop(rest)), 0.0)
+                << rest.x << "," << rest.y;
+        m_sim.reset();
+    }
+}
+
+// A wrong current password, then a real click into the new-password field: the check
+// fails and gives the focus back to the current-password field, and the field that lost
+// it shows no caret (it looks like the untouched confirmation field).
+TEST_F(RealInputTest, AfterAFailedFocusCheckOnlyTheFocusedFieldHasACaret) {
+    StartRouter();
+    std::vector<fs::path> shots;
+    // The check takes milliseconds: the looks come well after the click that starts it.
+    std::vector<std::string> script = Concat(ToPasswordPage(), {"type 1020 wrong", "sleep 3000"});
+    for (int i = 0; i < 4; ++i) {  // caret blinks: four looks, a quarter second apart
+        shots.push_back(BuildFolder() / ("e2e-caret-" + std::to_string(i) + ".png"));
+        fs::remove(shots.back());
+        script.push_back("sleep 250");
+        script.push_back("screenshot " + shots.back().string());
+    }
+    ASSERT_TRUE(StartWizard(script, OnDisplay()));
+    Await("paint CZavroSetPwd");
+    Click(kNewPassword);
+    // The pointer off the fields: a field under it looks hovered.
+    ASSERT_TRUE(s_x->Query("xdotool", {"mousemove", "300", "450"}));
+    ASSERT_TRUE(AwaitFile(shots.back()));
+    Click(kExit);
+    const WizardOutcome run = FinishWizard();
+    EXPECT_EQ(run.program.exitCode, 1) << run.output;
+    EXPECT_EQ(run.messages, (std::vector<Message>{{"Zavro", MessageText("Current_Pwd_Error")}}));
+    for (const fs::path& shot : shots) {
+        const auto picture = LoadPicture(shot);
+        ASSERT_TRUE(picture) << shot;
+        // Inside the frames: the picture under the corners differs.
+        EXPECT_EQ(
+            MeanDifference(picture->Crop({402, 337, 127, 12}), picture->Crop({402, 372, 127, 12})),
+            0.0)
+            << "the new-password field shows a caret in " << shot;
+    }
+}
+
+// The restart box under a window manager: its size is fixed, so its frame offers neither
+// maximise nor minimise.
+TEST_F(RealInputTest, TheWaitDialogHasAFixedSizeUnderAWindowManager) {
+    ASSERT_TRUE(s_x->StartWindowManager("openbox")) << "openbox is not installed";
+    struct StopManager {
+        ~StopManager() { s_x->StopWindowManager(); }
+    } stop;
+    StartRouter();
+    const fs::path shown = BuildFolder() / "e2e-wait-dialog.png";
+    fs::remove(shown);
+    ASSERT_TRUE(StartWizard(
+        Concat(ToPasswordPage(),
+               {"type 1020 5820", "click 1014", "await-window CZavroSetWPA",
+                "click 1013",  // security off, then the restart box
+                "await-window CZavroWait", "sleep 1000", "screenshot " + shown.string()}),
+        OnDisplay()));
+    ASSERT_TRUE(AwaitFile(shown));
+    const auto ids = s_x->Query("xdotool", {"search", "--onlyvisible", "--name", "^Zavro$"});
+    ASSERT_TRUE(ids.has_value());
+    int dialogs = 0;
+    std::istringstream list(*ids);
+    for (std::string id; list >> id;) {
+        const auto props =
+            s_x->Query("xprop", {"-id", id, "_NET_WM_WINDOW_TYPE", "_NET_WM_ALLOWED_ACTIONS",
+                                 "WM_NORMAL_HINTS", "_MOTIF_WM_HINTS"});
+        ASSERT_TRUE(props.has_value()) << id;
+        if (props->find("_NET_WM_WINDOW_TYPE_DIALOG") == std::string::npos) continue;
+        ++dialogs;
+        // The window manager's own actions: no maximise, no resize.
+        EXPECT_EQ(props->find("MAXIMIZE"), std::string::npos) << *props;
+        EXPECT_EQ(props->find("_NET_WM_ACTION_RESIZE"), std::string::npos) << *props;
+        const auto min = props->find("minimum size: "), max = props->find("maximum size: ");
+        ASSERT_TRUE(min != std::string::npos && max != std::string::npos) << *props;
+        EXPECT_EQ(props->substr(min + 14, props->find('\n', min) - min - 14),
+                  props->substr(max + 14, props->find('\n', max) - max - 14));
+        // The frame's buttons: Motif decorations without minimise (0x20) and maximise
+        // (0x40), functions (when given) without them (0x08, 0x10).
+        const auto motif = props->find("_MOTIF_WM_HINTS(_MOTIF_WM_HINTS) = ");
+        ASSERT_NE(motif, std::string::npos) << *props;
+        std::istringstream fields(props->substr(motif + 34));
+        unsigned long flags = 0, functions = 0, decorations = 0;
+        char comma = 0;
+        fields >> std::hex >> flags >> comma >> functions >> comma >> decorations;
+        ASSERT_TRUE(fields) << *props;
+        EXPECT_TRUE(flags & 2) << "no decorations given: the frame shows every button";
+        EXPECT_EQ(decorations & 0x61, 0u) << *props;  // 0x01 would mean all
+        if (flags & 1) {
+            EXPECT_EQ(functions & 0x19, 0u) << *props;
+        }
+    }
+    EXPECT_EQ(dialogs, 1);
+    m_program->Terminate(3000);
+    FinishWizard();
 }
 
 }  // namespace

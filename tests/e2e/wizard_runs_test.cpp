@@ -35,6 +35,37 @@ std::vector<std::string> PppoeSetup() {
                                     });
 }
 
+int Luma(std::uint32_t p) {
+    return (((p >> 16) & 0xFF) * 3 + ((p >> 8) & 0xFF) * 6 + (p & 0xFF)) / 10;
+}
+
+// Heights of the runs of rows of r that hold text (pixels darker than the pictures' plain
+// fills): one per line of text.
+std::vector<int> LineHeights(const Image& shot, const Rect& r) {
+    std::vector<int> lines;
+    int run = 0;
+    for (int y = r.y; y <= r.y + r.h; ++y) {
+        bool ink = false;
+        for (int x = r.x; x < r.x + r.w && y < r.y + r.h && !ink; ++x)
+            ink = Luma(shot.At(x, y)) < 160;
+        if (ink) {
+            ++run;
+        } else if (run > 0) {
+            lines.push_back(run);
+            run = 0;
+        }
+    }
+    return lines;
+}
+
+// The shipped languages the looks are checked in: English, and Dutch (picked by the
+// command-line word that selects folder 2).
+struct Language {
+    const char* tag;
+    std::vector<std::string> args;
+};
+const Language kLanguages[] = {{"en", {}}, {"nl", {"Spanish"}}};
+
 std::uint64_t Fnv1a(std::string_view bytes) {
     std::uint64_t h = 1469598103934665603ull;
     for (unsigned char c : bytes) h = (h ^ c) * 1099511628211ull;
@@ -163,6 +194,71 @@ TEST_F(WizardRunTest, WirelessNameAndKeyReachTheRouterAndTheSummary) {
     ASSERT_TRUE(summary);
     EXPECT_EQ(summary->width, 800);
     EXPECT_EQ(summary->height, 600);
+}
+
+// The longest key a person can type (63 hexadecimal digits) on the summary, where it is
+// written down: whole, on two lines where the picture leaves room, its glyphs as tall as
+// the wireless name's.
+TEST_F(WizardRunTest, TheLongestKeyShowsWholeOnTheSummaryAtTheNameSize) {
+    std::string key;
+    for (int i = 0; i < 63; ++i) key += "0123456789abcdef"[(i * 7) % 16];
+    for (const Language& language : kLanguages) {
+        SCOPED_TRACE(language.tag);
+        const fs::path shot =
+            BuildFolder() / (std::string("e2e-summary-long-key-") + language.tag + ".png");
+        fs::remove(shot);
+        StartRouter();  // its wireless name: "default"
+        RunOptions options;
+        options.args = language.args;
+        const WizardOutcome run = RunWizard(
+            Concat(ToPasswordPage(),
+                   {"type 1020 5820", "click 1014", "await-window CZavroSetWPA", "click 1017",
+                    "type 1023 " + key, "click 1013", "await-window CZavroWait",
+                    "await-control 1060 30000", "click 1060", "await-window CZvWPAconfigure",
+                    "check-text 1075 " + key, "screenshot " + shot.string(), "quit 0"}),
+            options);
+        EXPECT_EQ(run.program.exitCode, 0) << run.output;
+        const auto summary = LoadPicture(shot);
+        ASSERT_TRUE(summary) << shot;
+        // Inside the value boxes the picture draws (their frames left out).
+        const std::vector<int> name = LineHeights(*summary, {160, 366, 388, 19});
+        const std::vector<int> lines = LineHeights(*summary, {245, 392, 305, 38});
+        ASSERT_EQ(name.size(), 1u);
+        ASSERT_EQ(lines.size(), 2u) << "the key is not on two whole lines";
+        for (int height : lines) EXPECT_GE(height, name[0]);
+        m_sim.reset();
+    }
+}
+
+// The failure page with the Internet down: the diagnosis says why and what to do, drawn
+// in the picture's own text colour (no toolkit black), below the picture's one sentence.
+TEST_F(WizardRunTest, TheFailurePageSaysWhyInThePicturesTextLook) {
+    for (const Language& language : kLanguages) {
+        SCOPED_TRACE(language.tag);
+        const fs::path shot =
+            BuildFolder() / (std::string("e2e-failure-page-") + language.tag + ".png");
+        fs::remove(shot);
+        StartRouter(false);
+        RunOptions options;
+        options.args = language.args;
+        const WizardOutcome run = RunWizard(
+            Concat(PppoeSetup(), {"await-window CZavroFailed 30000", "await-control 1062 30000",
+                                  "screenshot " + shot.string(), "quit 0"}),
+            options);
+        EXPECT_EQ(run.program.exitCode, 0) << run.output;
+        const auto page = LoadPicture(shot);
+        ASSERT_TRUE(page) << shot;
+        int ink = 0, black = 0;
+        for (int y = 330; y < 430; ++y)
+            for (int x = 107; x < 693; ++x) {
+                const int luma = Luma(page->At(x, y));
+                ink += luma < 160;
+                black += luma < 40;
+            }
+        EXPECT_GT(ink, 300) << "no diagnosis";
+        EXPECT_EQ(black, 0) << "the diagnosis is in the toolkit's black";
+        m_sim.reset();
+    }
 }
 
 TEST_F(WizardRunTest, FirmwareFileReachesTheRouterWhole) {

@@ -202,7 +202,10 @@ TEST_F(QtControlsTest, LabelsShowAmpersandsAndWholeKeys) {
     const QFontMetrics metrics(C(1015)->font());
     EXPECT_GT(InkRight(C(1015)), mnemonicWidth + metrics.horizontalAdvance(QLatin1Char('&')));
 
-    // A 63-character key shows whole in its rectangle: its last character too.
+    // A 63-character key shows whole at the page's font: too wide for its rectangle and
+    // without a space, it wraps within itself onto a second line below; its last
+    // character shows too.
+    const QFont pageFont = static_cast<qtui::QtWindow&>(*page).Widget()->font();
     page->CreateControl(1075, ControlKind::StaticText, {243, 390, 309, 23});
     const std::string key = "Kq7&Wm2" + std::string(55, 'x') + "Z";
     ASSERT_EQ(key.size(), 63u);
@@ -210,11 +213,16 @@ TEST_F(QtControlsTest, LabelsShowAmpersandsAndWholeKeys) {
     const QImage without = C(1075)->grab().toImage();
     page->SetText(1075, key);
     EXPECT_NE(C(1075)->grab().toImage(), without);
-    const QFontMetrics fitted(C(1075)->font());
-    EXPECT_LE(fitted.horizontalAdvance(QString::fromStdString(key)), 309);
-    EXPECT_LE(fitted.height(), 23);
-    page->SetText(1075, "short");  // a text that fits keeps the page's font
-    EXPECT_EQ(C(1075)->font(), static_cast<qtui::QtWindow&>(*page).Widget()->font());
+    EXPECT_EQ(C(1075)->font(), pageFont);
+    const QFontMetrics metrics2(pageFont);
+    ASSERT_GT(metrics2.horizontalAdvance(QString::fromStdString(key)), 309);
+    const Rect grown = page->ControlRect(1075);
+    EXPECT_EQ(grown.y, 390);
+    EXPECT_EQ(grown.w, 309);
+    EXPECT_GE(grown.h, 2 * metrics2.height());
+    page->SetText(1075, "short");  // a text that fits keeps the rectangle it was given
+    EXPECT_EQ(page->ControlRect(1075), (Rect{243, 390, 309, 23}));
+    EXPECT_EQ(C(1075)->font(), pageFont);
 }
 
 TEST_F(QtControlsTest, LabelsAndButtonsCarryTheirTextAndMove) {
@@ -225,8 +233,8 @@ TEST_F(QtControlsTest, LabelsAndButtonsCarryTheirTextAndMove) {
     EXPECT_EQ(page->GetText(1018), "<b>ZR-8</b>");
     EXPECT_EQ(page->GetText(1060), "OK");
     EXPECT_EQ(page->ControlRect(1018), (Rect{107, 155, 94, 21}));
-    page->MoveControl(1018, {10, 20, 30, 40});
-    EXPECT_EQ(page->ControlRect(1018), (Rect{10, 20, 30, 40}));
+    page->MoveControl(1018, {10, 20, 130, 40});
+    EXPECT_EQ(page->ControlRect(1018), (Rect{10, 20, 130, 40}));
     page->ShowControl(1060, false);
     EXPECT_FALSE(page->IsControlVisible(1060));
     page->ShowControl(1060, true);

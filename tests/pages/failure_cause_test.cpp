@@ -163,6 +163,10 @@ protected:
         const test::FakeControl* c = w.Control(CZavroFailed::kDiagnosis);
         if (!c) return std::nullopt;
         EXPECT_EQ(c->rect, CZavroFailed::kRectDiagnosis);
+        // In the look of the picture's own text, not the toolkit's.
+        EXPECT_TRUE(c->style.has_value() && c->style->rgb == kPageTextStyle.rgb &&
+                    c->style->pixelSize == kPageTextStyle.pixelSize &&
+                    c->style->family == kPageTextStyle.family);
         return w.GetText(CZavroFailed::kDiagnosis);
     }
 };

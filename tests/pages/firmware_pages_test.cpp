@@ -233,14 +233,26 @@ TEST_F(FirmwarePages, EveryFailureGivesFirmUpdateFailed) {
     EXPECT_EQ(watchedTcp.FreedWhileBusy(), 0);
 }
 
-TEST_F(FirmwarePages, FolderCannotBeOpenedOnEitherPage) {
-    // A folder opens as a stream here, yet it is no file: nothing happens, nothing connects.
+TEST_F(FirmwarePages, PathThatCannotBeOpenedSendsNothingAndSaysWhyOnlyWithTheKey) {
+    // A folder opens as a stream here, yet it is no file. Nothing connects for any of
+    // them; a medium with "why_no_file" says why in a box, one without it stays silent.
     StartRouter(8);
-    FakeWindow& w = OpenPage(WM_PAGE_UPDATEFIRM);
-    ASSERT_TRUE(w.Type(1023, env.programDir.string()));
-    ASSERT_TRUE(w.Click(1017));
-    EXPECT_TRUE(Keys().empty());
-    EXPECT_TRUE(Disabled(w, kFirmwarePageIds, std::size(kFirmwarePageIds)).empty());
+    const std::string absent = (env.programDir / "absent.bin").string();
+    for (const bool withKey : {false, true}) {
+        env.profile.echoWhyKeys = withKey;
+        for (const std::string& path : {std::string(), absent, env.programDir.string()}) {
+            SCOPED_TRACE(path + (withKey ? " with the key" : " without the key"));
+            FakeWindow& w = OpenPage(WM_PAGE_UPDATEFIRM);
+            ASSERT_TRUE(w.Type(1023, path));
+            ASSERT_TRUE(w.Click(1017));
+            EXPECT_EQ(Keys(), withKey ? std::vector<std::string>{"why_no_file"}
+                                      : std::vector<std::string>{});
+            EXPECT_TRUE(Disabled(w, kFirmwarePageIds, std::size(kFirmwarePageIds)).empty());
+            EXPECT_EQ(TopTitle(), "CZavroUpdateFirM");
+            env.ui.ClearMessages();
+        }
+    }
+    env.profile.echoWhyKeys = false;
     EXPECT_EQ(watchedTcp.Created(), 0);
     EXPECT_TRUE(sim->Requests().empty());
 

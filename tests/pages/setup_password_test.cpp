@@ -1,6 +1,8 @@
 // The admin password page: the current-password check, the change and the tabs.
+#include "app/Texts.h"
 #include "router/Function.h"
 #include "setup_fixture.h"
+#include "ui/Page.h"
 
 namespace zavro {
 namespace {
@@ -100,6 +102,62 @@ TEST_F(SetPwdPage, FocusIntoNewFieldChecksTheCurrentPassword) {
     }
 }
 
+// A check that lasts says so from its third second on, counting, in the pictures' text
+// look, and the line goes with the wait; a medium without the key shows nothing new.
+TEST_F(SetPwdPage, ALongWaitSaysSoOnThePage) {
+    struct Case {
+        const char* text;  // of "wait_router"; nullptr: not on the medium
+        std::uint64_t waitedMs;
+        const char* shown;  // nullptr: no line
+    } cases[] = {
+        {"Waiting for the router (%d s). Exit ends the wizard.", 2999, nullptr},
+        {"Waiting for the router (%d s). Exit ends the wizard.", 4000,
+         "Waiting for the router (4 s). Exit ends the wizard."},
+        {"%d s %d", 61499, "61 s %d"},  // one count, the nearest second; a second "%d" is text
+        {"no count", 5000, "no count"},
+        {nullptr, 300000, nullptr},
+    };
+    const std::string key = LanguageFile(1, "string.ini") + "|MESSAGE|wait_router";
+    router.password = "not the default";  // the page stays, with its line to look at
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.waitedMs);
+        if (c.text)
+            env.profile.values[key] = c.text;
+        else
+            env.profile.values.erase(key);
+        test::FakeWindow& w = Open(WM_PAGE_SETPWD);
+        std::optional<test::FakeControl> during;
+        std::size_t controlsDuring = 0;
+        env.ui.duringWait = [&] {
+            env.clock.Advance(c.waitedMs);
+            env.ui.TickWait();
+            if (const test::FakeControl* line = w.Control(kWaitLineId)) during = *line;
+            controlsDuring = w.ControlCount();
+        };
+        const std::size_t controlsBefore = w.ControlCount();
+        ASSERT_TRUE(w.Click(1077));
+        if (c.shown == nullptr) {
+            EXPECT_TRUE(!during || !during->visible);
+            if (!c.text) {
+                EXPECT_EQ(controlsDuring, controlsBefore);  // the page as it was
+            }
+        } else {
+            ASSERT_TRUE(during.has_value());
+            EXPECT_TRUE(during->visible);
+            EXPECT_EQ(during->text, c.shown);
+            EXPECT_EQ(during->rect, kRectWaitLine);
+            ASSERT_TRUE(during->style.has_value());
+            EXPECT_EQ(during->style->rgb, kPageTextStyle.rgb);
+            EXPECT_EQ(during->style->pixelSize, kPageTextStyle.pixelSize);
+        }
+        EXPECT_EQ(Messages(), std::vector<std::string>{"Current_Pwd_Error"});
+        if (const test::FakeControl* after = w.Control(kWaitLineId)) {
+            EXPECT_FALSE(after->visible) << "the line outlived the wait";
+        }
+        env.ui.ClearMessages();
+    }
+}
+
 TEST_F(SetPwdPage, AcceptedLoginIsFollowedByTheWrongPasswordLogin) {
     test::FakeWindow& w = Fill("5820", "", "");
     w.Focus(1020);
@@ -118,16 +176,56 @@ TEST_F(SetPwdPage, ApplyOutcomes) {
         std::vector<unsigned> sent;
         std::string password, newPassword, routerPassword;
     } cases[] = {
-        {"no new password", "5820", "", "", 200, {"Not_Change_Pwd"}, {WM_PAGE_CONNECTMODE},
-         "5820", "5820", "5820"},
-        {"new password taken", "5820", "n3w!", "n3w!", 200, {"NewPwd_Set_Success"},
-         {WM_PAGE_CONNECTMODE}, "n3w!", "n3w!", "n3w!"},
-        {"confirmation differs in case", "5820", "Secret", "secret", 200, {"Confirm_Pwd"}, {},
-         "5820", "5820", "5820"},
-        {"router refuses the change", "5820", "n3w!", "n3w!", 500, {"failed_setting"}, {},
-         "5820", "n3w!", "5820"},
-        {"wrong current password", "nope", "n3w!", "n3w!", 200, {"Current_Pwd_Error"}, {},
-         "5820", "", "5820"},
+        {"no new password",
+         "5820",
+         "",
+         "",
+         200,
+         {"Not_Change_Pwd"},
+         {WM_PAGE_CONNECTMODE},
+         "5820",
+         "5820",
+         "5820"},
+        {"new password taken",
+         "5820",
+         "n3w!",
+         "n3w!",
+         200,
+         {"NewPwd_Set_Success"},
+         {WM_PAGE_CONNECTMODE},
+         "n3w!",
+         "n3w!",
+         "n3w!"},
+        {"confirmation differs in case",
+         "5820",
+         "Secret",
+         "secret",
+         200,
+         {"Confirm_Pwd"},
+         {},
+         "5820",
+         "5820",
+         "5820"},
+        {"router refuses the change",
+         "5820",
+         "n3w!",
+         "n3w!",
+         500,
+         {"failed_setting"},
+         {},
+         "5820",
+         "n3w!",
+         "5820"},
+        {"wrong current password",
+         "nope",
+         "n3w!",
+         "n3w!",
+         200,
+         {"Current_Pwd_Error"},
+         {},
+         "5820",
+         "",
+         "5820"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -225,8 +323,8 @@ TEST_F(SetPwdPage, WirelessTabsSendTheirPageAfterTheSameStepsAsApply) {
             EXPECT_EQ(theApp.m_strPassword, c.changed ? c.fresh : "5820");
             if (c.changed) {
                 // The connection-type page first, as after Apply, then the tab's page.
-                const std::vector<std::string> opened{
-                    "CZavroConnectMode", tab == 1015 ? "CZavroESSID" : "CZavroSetWPA"};
+                const std::vector<std::string> opened{"CZavroConnectMode",
+                                                      tab == 1015 ? "CZavroESSID" : "CZavroSetWPA"};
                 EXPECT_EQ(OpenedSince(before), opened);
             }
             if (!c.moves) {

@@ -157,6 +157,10 @@ void FakeWindow::SetProgress(int id, int percent) {
         it->second.progress = std::clamp(percent, 0, 100);
 }
 
+void FakeWindow::SetTextStyle(int id, const TextStyle& style) {
+    if (auto it = m_controls.find(id); it != m_controls.end()) it->second.style = style;
+}
+
 int FakeWindow::GetSelection(int id) const {
     const FakeControl* c = Control(id);
     return c ? c->selection : -1;
@@ -363,6 +367,11 @@ void FakeToolkit::RunBlocking(const std::function<void()>& work) {
             for (FakeWindow* w : Windows()) w->FireDueTimers(now);
         });
     }
+}
+
+void FakeToolkit::TickWait() {
+    if (!Waiting()) return;
+    for (FakeWindow* w : Windows()) w->Events()->OnWaitTick();
 }
 
 std::optional<std::string> FakeToolkit::OpenFileDialog(const std::string& filter) {

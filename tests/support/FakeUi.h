@@ -29,6 +29,7 @@ struct FakeControl {
     std::vector<std::string> items;
     int selection = -1;
     int progress = 0;
+    std::optional<TextStyle> style;
 };
 
 class FakeWindow final : public IWindow {
@@ -61,6 +62,7 @@ public:
     void SetSelection(int id, int index) override;
     int GetSelection(int id) const override;
     void SetProgress(int id, int percent) override;
+    void SetTextStyle(int id, const TextStyle& style) override;
     void SetTimer(int timerId, unsigned milliseconds) override;
     void KillTimer(int timerId) override;
     std::shared_ptr<IPoster> Poster() override;
@@ -80,6 +82,7 @@ public:
     const FakeControl* Control(int id) const;
     bool HasControl(int id) const { return Control(id) != nullptr; }
     int Focus() const { return m_focus; }
+    std::size_t ControlCount() const { return m_controls.size(); }
     // A user's click: hover, press, release over the control. Ignored (false) when the
     // control is hidden, disabled or missing, and during blocking work unless the
     // control ends the program. Typing, selecting, focusing and keys are dropped then too.
@@ -153,6 +156,9 @@ public:
     void RunPending();
     int WaitCursorDepth() const { return m_waitDepth; }
     bool Waiting() const { return m_waitDepth > 0; }
+    // The toolkit's tick during a wait: every window hears OnWaitTick (call it from
+    // duringWait, after moving the test clock).
+    void TickWait();
     // Called once, inside the next blocking wait, then cleared.
     std::function<void()> duringWait;
     int blockingRuns = 0;

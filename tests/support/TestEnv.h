@@ -27,11 +27,12 @@ public:
     std::map<std::string, std::string> values;  // UTF-8 for wide reads, bytes for ANSI
     // A key missing from the table reads as the key itself, so message boxes show keys.
     bool echoKeys = false;
-    // The optional "why_" keys (the cause of a failure) echo only when this is set too,
-    // so that a medium without them is the default.
+    // The optional keys ("why_" a step failed, "wait_" lines) echo only when this is set
+    // too, so that a medium without them is the default.
     bool echoWhyKeys = false;
     bool Echoes(const std::string& key) const {
-        return echoKeys && (echoWhyKeys || key.rfind("why_", 0) != 0);
+        const bool optional = key.rfind("why_", 0) == 0 || key.rfind("wait_", 0) == 0;
+        return echoKeys && (echoWhyKeys || !optional);
     }
     std::string ReadA(const std::string& path, const std::string& section, const std::string& key,
                       const std::string& def, std::size_t maxBytes) override;
@@ -42,8 +43,7 @@ public:
 };
 
 // Writes a solid-colour PNG picture (the decoder reads it whatever the file name says).
-void WritePicture(const std::filesystem::path& path, int width, int height,
-                  std::uint32_t colour);
+void WritePicture(const std::filesystem::path& path, int width, int height, std::uint32_t colour);
 std::vector<std::uint8_t> EncodePng(const Image& image);
 
 class TestEnv {

@@ -92,6 +92,7 @@ public:
     void SetSelection(int, int) override {}
     int GetSelection(int) const override { return -1; }
     void SetProgress(int, int) override {}
+    void SetTextStyle(int, const TextStyle&) override {}
     void SetTimer(int, unsigned) override {}
     void KillTimer(int) override {}
     std::shared_ptr<IPoster> Poster() override { return nullptr; }

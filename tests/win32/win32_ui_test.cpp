@@ -95,8 +95,9 @@ TEST_F(Win32UiTest, PageIsABorderlessPopupOfTheGivenPlace) {
     }
 }
 
-// Right end of the dark ink the page paints for a label of w by h pixels (-1: none).
-int InkRight(HWND page, HWND label, int id, int w, int h) {
+// Right end of the dark ink the page paints for a label of w by h pixels, in its rows from
+// fromRow on (-1: none).
+int InkRight(HWND page, HWND label, int id, int w, int h, int fromRow = 0) {
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
     info.bmiHeader.biWidth = w;
@@ -119,7 +120,7 @@ int InkRight(HWND page, HWND label, int id, int w, int h) {
     GdiFlush();
     int right = -1;
     const auto* px = static_cast<const std::uint32_t*>(bits);
-    for (int y = 0; y < h; ++y)
+    for (int y = fromRow; y < h; ++y)
         for (int x = right + 1; x < w; ++x) {
             const std::uint32_t p = px[y * w + x];
             if (((p >> 16) & 0xFF) + ((p >> 8) & 0xFF) + (p & 0xFF) < 0x66) right = x;
@@ -140,17 +141,21 @@ TEST_F(Win32UiTest, LabelsShowAmpersandsAndWholeKeys) {
     EXPECT_GT(InkRight(Page(), Control(1015), 1015, 392, 23), mnemonicWidth + 4);
     EXPECT_EQ(window->GetText(1015), "A&B&&C&");
 
-    // A 63-character key shows whole in its rectangle: its last character too. Painted
-    // wider than its rectangle, a cut text would end at the rectangle's edge.
+    // A 63-character key shows whole at the dialog font: it wraps within itself onto a
+    // second line, the label growing downwards; its last character shows too.
     window->CreateControl(1075, ControlKind::StaticText, {243, 390, 309, 23});
     const std::string key = "Kq7&Wm2" + std::string(55, 'x') + "Z";
     window->SetText(1075, key.substr(0, 62));
-    const int shorter = InkRight(Page(), Control(1075), 1075, 309, 23);
+    // The second line's end moves with the last character.
+    const int shorter = InkRight(Page(), Control(1075), 1075, 309, 46, 20);
     window->SetText(1075, key);
-    const int whole = InkRight(Page(), Control(1075), 1075, 309, 23);
+    const int whole = InkRight(Page(), Control(1075), 1075, 309, 46, 20);
     EXPECT_GT(whole, 0);
     EXPECT_LT(whole, 309);
     EXPECT_NE(whole, shorter);
+    RECT grown{};
+    GetWindowRect(Control(1075), &grown);
+    EXPECT_GT(grown.bottom - grown.top, 23);
 }
 
 TEST_F(Win32UiTest, HotspotReportsItsStatesAndClicksOnlyWhenReleasedOverItself) {
@@ -407,6 +412,10 @@ TEST_F(Win32UiTest, KeysReachTheCoreFirstAndEnterEndsTheWaitDialog) {
     GetWindowTextW(dialogHwnd, caption, 32);
     EXPECT_STREQ(caption, L"Zavro");  // what the frame and the task bar show
     EXPECT_TRUE(GetWindowLongPtrW(dialogHwnd, GWL_STYLE) & WS_CAPTION);
+    // A fixed-size box: its frame offers neither maximise nor minimise.
+    EXPECT_EQ(GetWindowLongPtrW(dialogHwnd, GWL_STYLE) &
+                  (WS_MAXIMIZEBOX | WS_MINIMIZEBOX | WS_THICKFRAME),
+              0);
     dialog->CreateControl(1060, ControlKind::PushButton, {80, 60, 80, 24});
     // The progress bar: 0..100, no text.
     dialog->CreateControl(1062, ControlKind::Progress, {10, 90, 220, 12});

@@ -23,6 +23,8 @@ namespace zavro {
 
 namespace {
 
+constexpr int kWaitTickMs = 250;
+
 bool OnUiThread() {
     const QCoreApplication* app = QCoreApplication::instance();
     return app != nullptr && QThread::currentThread() == app->thread();
@@ -226,6 +228,16 @@ void QtToolkit::RunBlocking(const std::function<void()>& work) {
         Scope& operator=(const Scope&) = delete;
     } scope(*this, run, app);
     if (scope.outermost) qtui::LogTiming("wait", QStringLiteral("begin"));
+    // The pages' tick, so that a long wait can say so; it goes with the wait.
+    QTimer tick;
+    if (scope.outermost) {
+        QObject::connect(&tick, &QTimer::timeout, [this] {
+            for (const QPointer<qtui::PageWidget>& window : m_windows)
+                if (window && window->Alive())
+                    window->Call([](IWindowEvents& events) { events.OnWaitTick(); });
+        });
+        tick.start(kWaitTickMs);
+    }
     run.Run(
         work, [] { QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents); },
         // An empty queued call wakes the loop from the helper thread.

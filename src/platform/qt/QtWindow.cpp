@@ -154,6 +154,51 @@ private:
     HotState m_state = HotState::Normal;
 };
 
+// Static text over the picture. A text too long for the rectangle the core gave keeps its
+// size and wraps onto more lines below it (at any character where a word is wider than
+// the line, as a 64-digit key is), so that it is never cut off nor shrunk.
+class TextLabel final : public QLabel {
+public:
+    explicit TextLabel(QWidget* parent) : QLabel(parent) {
+        setTextFormat(Qt::PlainText);  // texts from string.ini are never markup
+        setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    }
+    // The core's rectangle; the label grows downwards from it when its text needs it.
+    void Place(const QRect& r) {
+        m_base = r;
+        Place();
+    }
+    void Place() {
+        QRect r = m_base;
+        const int need = QFontMetrics(font())
+                             .boundingRect(QRect(0, 0, r.width(), 100000), Flags(), text())
+                             .height();
+        if (need > r.height()) r.setHeight(need);
+        if (geometry() != r) setGeometry(r);
+        update();
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        painter.setFont(font());
+        painter.setPen(palette().color(isEnabled() ? QPalette::Active : QPalette::Disabled,
+                                       QPalette::WindowText));
+        painter.drawText(rect(), Flags(), text());
+    }
+
+private:
+    int Flags() const {
+        const QFontMetrics metrics(font());
+        int flags = Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap;
+        for (const QString& word : text().split(QLatin1Char(' '), Qt::SkipEmptyParts))
+            if (metrics.horizontalAdvance(word) > m_base.width()) flags |= Qt::TextWrapAnywhere;
+        return flags;
+    }
+
+    QRect m_base;
+};
+
 bool IsProgramEndHotspot(const QObject* object) {
     const auto* face = dynamic_cast<const FaceWidget*>(object);
     if (face == nullptr) return false;
@@ -175,8 +220,9 @@ bool PageWidget::InCall() {
 PageWidget::PageWidget(std::shared_ptr<WindowLink> link, const Rect& r, const WindowStyle& style)
     : QWidget(nullptr), m_link(std::move(link)), m_modalFrame(style.modalFrame) {
     if (m_modalFrame) {
+        // Fixed size: window managers offer neither maximise nor minimise.
         setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
-                       Qt::WindowCloseButtonHint);
+                       Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     } else {
         setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
     }
@@ -294,14 +340,9 @@ void PageWidget::CreateControl(int id, ControlKind kind, const Rect& r) {
             widget = list;
             break;
         }
-        case ControlKind::StaticText: {
-            auto* label = new QLabel(this);
-            label->setTextFormat(Qt::PlainText);  // texts from string.ini are never markup
-            label->setWordWrap(true);
-            label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-            widget = label;
+        case ControlKind::StaticText:
+            widget = new TextLabel(this);
             break;
-        }
         case ControlKind::Progress: {
             auto* bar = new QProgressBar(this);
             bar->setRange(0, 100);
@@ -321,6 +362,7 @@ void PageWidget::CreateControl(int id, ControlKind kind, const Rect& r) {
     }
     Adopt(id, kind, widget);
     widget->setGeometry(ToQRect(r));
+    if (auto* label = dynamic_cast<TextLabel*>(widget)) label->Place(ToQRect(r));
     widget->show();
 }
 
@@ -336,7 +378,10 @@ std::optional<ControlKind> PageWidget::KindOf(int id) const {
 }
 
 void PageWidget::MoveControl(int id, const Rect& r) {
-    if (QWidget* w = ControlWidget(id); w != nullptr && w->geometry() != ToQRect(r)) {
+    QWidget* w = ControlWidget(id);
+    if (auto* label = dynamic_cast<TextLabel*>(w)) {
+        label->Place(ToQRect(r));
+    } else if (w != nullptr && w->geometry() != ToQRect(r)) {
         w->setGeometry(ToQRect(r));
     }
 }
@@ -364,23 +409,6 @@ bool PageWidget::IsControlEnabled(int id) const {
     return w != nullptr && w->isEnabledTo(this);
 }
 
-namespace {
-// A text that its rectangle cannot hold at the page's font (a 63-character key has no
-// place to wrap) is shown smaller, whole, rather than cut off.
-void FitLabel(QLabel* label) {
-    QFont font = label->parentWidget() ? label->parentWidget()->font() : label->font();
-    const QRect box(QPoint(0, 0), label->size());
-    const auto fits = [&](const QFont& f) {
-        const QRect need = QFontMetrics(f).boundingRect(box, Qt::TextWordWrap, label->text());
-        return need.width() <= box.width() && need.height() <= box.height();
-    };
-    if (font.pointSizeF() <= 0) return;  // a pixel-sized font is left as it is
-    for (qreal size = font.pointSizeF(); size > 3 && !fits(font); size -= 0.5)
-        font.setPointSizeF(size - 0.5);
-    label->setFont(font);
-}
-}  // namespace
-
 void PageWidget::SetText(int id, const std::string& utf8) {
     QWidget* w = ControlWidget(id);
     if (w == nullptr) return;
@@ -394,8 +422,8 @@ void PageWidget::SetText(int id, const std::string& utf8) {
             static_cast<IpAddressEdit*>(w)->SetText(text);
             break;
         case ControlKind::StaticText:
-            static_cast<QLabel*>(w)->setText(text);
-            FitLabel(static_cast<QLabel*>(w));
+            static_cast<TextLabel*>(w)->setText(text);
+            static_cast<TextLabel*>(w)->Place();
             break;
         case ControlKind::PushButton:
             static_cast<QPushButton*>(w)->setText(text);
@@ -480,6 +508,19 @@ int PageWidget::GetSelection(int id) const {
 void PageWidget::SetProgress(int id, int percent) {
     if (KindOf(id) != ControlKind::Progress) return;
     static_cast<QProgressBar*>(ControlWidget(id))->setValue(std::clamp(percent, 0, 100));
+}
+
+void PageWidget::SetTextStyle(int id, const TextStyle& style) {
+    if (KindOf(id) != ControlKind::StaticText) return;
+    auto* label = static_cast<TextLabel*>(ControlWidget(id));
+    QFont font(QString::fromStdString(style.family));
+    if (style.family.empty()) font = label->font();
+    if (style.pixelSize > 0) font.setPixelSize(style.pixelSize);
+    label->setFont(font);
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, QColor(static_cast<QRgb>(style.rgb)));
+    label->setPalette(palette);
+    label->Place();
 }
 
 void PageWidget::SetTimer(int timerId, unsigned milliseconds) {
@@ -603,6 +644,25 @@ bool PageWidget::HandleKey(QObject* watched, QEvent* event) {
     return true;
 }
 
+// A field hears of its focus before the page is told: what the page does then (a check that
+// moves the focus back and shows a box) must come after the field has started its caret,
+// or the field that lost the focus meanwhile would start it anyway and show a second one.
+bool PageWidget::HandleFocus(QObject* watched, QEvent* event) {
+    if (m_forwardingFocus) return false;
+    const int id = ControlIdOf(watched);
+    const auto kind = KindOf(id);
+    const bool reports = kind == ControlKind::Edit || kind == ControlKind::PasswordEdit ||
+                         kind == ControlKind::DropList;
+    if (id == 0 || !reports || ControlWidget(id) != watched) return false;
+    QPointer<PageWidget> self(this);
+    m_forwardingFocus = true;
+    QCoreApplication::sendEvent(watched, event);
+    if (!self) return true;
+    m_forwardingFocus = false;
+    Report(id, Notify::SetFocus);
+    return true;
+}
+
 bool PageWidget::eventFilter(QObject* watched, QEvent* event) {
     if (!watched->isWidgetType()) return false;
     auto* widget = static_cast<QWidget*>(watched);
@@ -614,13 +674,14 @@ bool PageWidget::eventFilter(QObject* watched, QEvent* event) {
             UpdateCursor(widget);
             break;
         case QEvent::FocusIn:
+            return HandleFocus(watched, event);
         case QEvent::FocusOut: {
             const int id = ControlIdOf(watched);
             const auto kind = KindOf(id);
             const bool reports = kind == ControlKind::Edit || kind == ControlKind::PasswordEdit ||
                                  kind == ControlKind::DropList;
             if (id != 0 && reports && ControlWidget(id) == widget) {
-                Report(id, event->type() == QEvent::FocusIn ? Notify::SetFocus : Notify::KillFocus);
+                Report(id, Notify::KillFocus);
             }
             break;
         }
@@ -768,6 +829,9 @@ int QtWindow::GetSelection(int id) const {
 }
 void QtWindow::SetProgress(int id, int percent) {
     if (m_page) m_page->SetProgress(id, percent);
+}
+void QtWindow::SetTextStyle(int id, const TextStyle& style) {
+    if (m_page) m_page->SetTextStyle(id, style);
 }
 void QtWindow::SetTimer(int timerId, unsigned milliseconds) {
     if (m_page) m_page->SetTimer(timerId, milliseconds);

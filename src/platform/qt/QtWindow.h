@@ -68,6 +68,7 @@ public:
     void SetSelection(int id, int index);
     int GetSelection(int id) const;
     void SetProgress(int id, int percent);
+    void SetTextStyle(int id, const TextStyle& style);
 
     void SetTimer(int timerId, unsigned milliseconds);
     void KillTimer(int timerId);
@@ -116,6 +117,7 @@ private:
     void Adopt(int id, ControlKind kind, QWidget* widget);
     int ControlIdOf(QObject* object) const;
     bool HandleKey(QObject* watched, QEvent* event);
+    bool HandleFocus(QObject* watched, QEvent* event);
     void UpdateCursor(QWidget* widget);
 
     std::shared_ptr<WindowLink> m_link;
@@ -125,6 +127,7 @@ private:
     QHash<int, QTimer*> m_timers;  // children of this widget
     bool m_inPaint = false;
     bool m_paintLogged = false;
+    bool m_forwardingFocus = false;
     bool m_forwardingKey = false;
     QEventLoop* m_modalLoop = nullptr;  // the running modal loop, on RunModal's stack
 };
@@ -163,6 +166,7 @@ public:
     void SetSelection(int id, int index) override;
     int GetSelection(int id) const override;
     void SetProgress(int id, int percent) override;
+    void SetTextStyle(int id, const TextStyle& style) override;
 
     void SetTimer(int timerId, unsigned milliseconds) override;
     void KillTimer(int timerId) override;

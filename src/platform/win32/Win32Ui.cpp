@@ -36,7 +36,9 @@ constexpr UINT kMsgPosted = WM_APP + 1;       // wParam: the port's message
 constexpr UINT kMsgDestroySelf = WM_APP + 2;  // a window closed from inside its own handler
 constexpr UINT kMsgDeferred = WM_APP + 3;     // on the message window: run deferred tasks
 constexpr UINT_PTR kHeartbeatTimer = 0x5A57;  // on the message window
-constexpr int kDropListExtra = 150;           // room for the opened list below a combo box
+constexpr UINT_PTR kWaitTickTimer = 0x5A58;   // on the message window, during a wait
+constexpr UINT kWaitTickMs = 250;
+constexpr int kDropListExtra = 150;  // room for the opened list below a combo box
 
 int g_callDepth = 0;  // calls into the core on the UI thread's stack
 Win32Toolkit* g_toolkit = nullptr;
@@ -54,8 +56,9 @@ struct Control {
     ControlKind kind = ControlKind::StaticText;
     HWND hwnd = nullptr;
     Rect rect;
-    Image face;         // Hotspot and Animation
-    std::wstring text;  // StaticText, drawn by us over the picture
+    Image face;                      // Hotspot and Animation
+    std::wstring text;               // StaticText, drawn by us over the picture
+    std::optional<TextStyle> style;  // StaticText: the picture's text look
     HotState hot = HotState::Normal;
     bool pressed = false;
     bool tracking = false;
@@ -129,29 +132,25 @@ struct FontDeleter {
 };
 using FontHandle = std::unique_ptr<std::remove_pointer_t<HFONT>, FontDeleter>;
 
-// A text that its rectangle cannot hold at the dialog font (a 63-character key has no place
-// to wrap) is shown smaller, whole, rather than cut off. Null: the dialog font fits.
-FontHandle FitFont(HDC dc, const std::wstring& text, int width, int height) {
-    const auto fits = [&](HGDIOBJ font) {
-        const HGDIOBJ old = SelectObject(dc, font);
-        RECT need{0, 0, width, 0};
-        DrawTextW(dc, text.c_str(), static_cast<int>(text.size()), &need,
-                  DT_CALCRECT | DT_LEFT | DT_WORDBREAK | DT_NOPREFIX);
-        SelectObject(dc, old);
-        return need.right <= width && need.bottom <= height;
-    };
-    if (fits(GetStockObject(DEFAULT_GUI_FONT))) return nullptr;
+// The font of a styled text; null: the dialog font.
+FontHandle StyleFont(const std::optional<TextStyle>& style) {
+    if (!style) return nullptr;
     LOGFONTW look{};
     GetObjectW(GetStockObject(DEFAULT_GUI_FONT), sizeof look, &look);
-    FontHandle font;
-    for (int size = look.lfHeight < 0 ? -look.lfHeight : look.lfHeight; size > 4; --size) {
-        look.lfHeight = -(size - 1);
+    if (style->pixelSize > 0) {
+        look.lfHeight = -style->pixelSize;
         look.lfWidth = 0;
-        font.reset(CreateFontIndirectW(&look));
-        if (!font || fits(font.get())) break;
     }
-    return font;
+    if (!style->family.empty()) {
+        const std::wstring family = Widen(style->family);
+        lstrcpynW(look.lfFaceName, family.c_str(), LF_FACESIZE);
+    }
+    look.lfQuality = CLEARTYPE_QUALITY;
+    return FontHandle(CreateFontIndirectW(&look));
 }
+
+// Texts keep their size and wrap, a word wider than the line at any character.
+constexpr UINT kTextFormat = DT_LEFT | DT_TOP | DT_WORDBREAK | DT_EDITCONTROL | DT_NOPREFIX;
 
 HCURSOR CursorOf(CursorShape shape) {
     switch (shape) {
@@ -359,12 +358,13 @@ void PaintControl(const WindowState& s, const DRAWITEMSTRUCT& item) {
     if (c->kind == ControlKind::StaticText && !c->text.empty()) {
         RECT box = rc;
         const int mode = SetBkMode(item.hDC, TRANSPARENT);
-        const FontHandle fitted = FitFont(item.hDC, c->text, w, h);
-        const HGDIOBJ font = SelectObject(item.hDC, fitted ? static_cast<HGDIOBJ>(fitted.get())
+        const FontHandle styled = StyleFont(c->style);
+        const HGDIOBJ font = SelectObject(item.hDC, styled ? static_cast<HGDIOBJ>(styled.get())
                                                            : GetStockObject(DEFAULT_GUI_FONT));
-        const COLORREF colour = SetTextColor(item.hDC, RGB(0, 0, 0));
-        DrawTextW(item.hDC, c->text.c_str(), static_cast<int>(c->text.size()), &box,
-                  DT_LEFT | DT_TOP | DT_WORDBREAK | DT_NOPREFIX);
+        const std::uint32_t rgb = c->style ? c->style->rgb : 0;
+        const COLORREF colour =
+            SetTextColor(item.hDC, RGB((rgb >> 16) & 0xFF, (rgb >> 8) & 0xFF, rgb & 0xFF));
+        DrawTextW(item.hDC, c->text.c_str(), static_cast<int>(c->text.size()), &box, kTextFormat);
         SetTextColor(item.hDC, colour);
         SelectObject(item.hDC, font);
         SetBkMode(item.hDC, mode);
@@ -429,18 +429,19 @@ void HandleCommand(WindowState& s, int id, int code) {
     }
 }
 
-// The wait dialog is laid out in dialog units of another font than the one we draw with:
-// its label grows downwards, within the dialog, until the wrapped text shows whole. Pages
-// keep the rectangles their picture was drawn for.
+// A text too long for its rectangle grows the label downwards, within the window, until
+// the wrapped text shows whole (the pictures leave room below such labels).
 void FitLabel(const WindowState& s, const Control& c) {
-    if (c.kind != ControlKind::StaticText || !s.modalFrame || s.hwnd == nullptr) return;
+    if (c.kind != ControlKind::StaticText || s.hwnd == nullptr) return;
     int height = c.rect.h;
     if (!c.text.empty()) {
         HDC dc = GetDC(c.hwnd);
-        const HGDIOBJ font = SelectObject(dc, GetStockObject(DEFAULT_GUI_FONT));
+        const FontHandle styled = StyleFont(c.style);
+        const HGDIOBJ font = SelectObject(
+            dc, styled ? static_cast<HGDIOBJ>(styled.get()) : GetStockObject(DEFAULT_GUI_FONT));
         RECT box{0, 0, c.rect.w, 0};
         DrawTextW(dc, c.text.c_str(), static_cast<int>(c.text.size()), &box,
-                  DT_LEFT | DT_TOP | DT_WORDBREAK | DT_NOPREFIX | DT_CALCRECT);
+                  kTextFormat | DT_CALCRECT);
         SelectObject(dc, font);
         ReleaseDC(c.hwnd, dc);
         RECT client;
@@ -561,6 +562,11 @@ LRESULT CALLBACK PageProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
 LRESULT CALLBACK MessageProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
     if (msg == kMsgDeferred && g_toolkit != nullptr) {
         g_toolkit->RunDeferred();
+        return 0;
+    }
+    if (msg == WM_TIMER && wp == kWaitTickTimer && g_toolkit != nullptr) {
+        for (const auto& s : g_toolkit->LiveWindows())
+            s->Call([](IWindowEvents& e) { e.OnWaitTick(); });
         return 0;
     }
     if (msg == WM_TIMER && wp == kHeartbeatTimer) {
@@ -831,6 +837,13 @@ public:
         if (c == nullptr || c->kind != ControlKind::DropList) return -1;
         const LRESULT index = SendMessageW(c->hwnd, CB_GETCURSEL, 0, 0);
         return index == CB_ERR ? -1 : static_cast<int>(index);
+    }
+    void SetTextStyle(int id, const TextStyle& style) override {
+        Control* c = m_s->Find(id);
+        if (c == nullptr || c->kind != ControlKind::StaticText) return;
+        c->style = style;
+        FitLabel(*m_s, *c);
+        InvalidateRect(c->hwnd, nullptr, FALSE);
     }
     void SetProgress(int id, int percent) override {
         Control* c = m_s->Find(id);
@@ -1150,6 +1163,8 @@ void Win32Toolkit::RunBlocking(const std::function<void()>& work) {
         ReleaseCapture();
     }
     const HWND messages = static_cast<HWND>(m_messageWindow);
+    // The pages' tick, so that a long wait can say so; it goes with the wait.
+    if (outermost) SetTimer(messages, kWaitTickTimer, kWaitTickMs, nullptr);
     std::exception_ptr error;  // the work's, passed on once the held deliveries are queued
     try {
         m_run.Run(
@@ -1162,7 +1177,10 @@ void Win32Toolkit::RunBlocking(const std::function<void()>& work) {
         if (error) std::rethrow_exception(error);
         return;
     }
-    if (outermost) LogTiming("wait", "end");
+    if (outermost) {
+        KillTimer(messages, kWaitTickTimer);
+        LogTiming("wait", "end");
+    }
     // Held deliveries go after the caller's event, in their order.
     for (auto& task : m_run.TakeHeld()) Defer(std::move(task));
     if (m_quitWhileBusy) {

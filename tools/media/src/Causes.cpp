@@ -6,7 +6,8 @@ const std::vector<std::string>& CauseKeys() {
     static const std::vector<std::string> keys = {
         "why_unreachable", "why_refused", "why_timeout",  "why_no_answer",
         "why_closed",      "why_http",    "why_login",    "why_garbled",
-        "why_router_down", "why_dns",     "why_no_route", "why_site"};
+        "why_router_down", "why_dns",     "why_no_route", "why_site",
+        "why_no_file",     "wait_router", "wait_address", "wait_upload"};
     return keys;
 }
 
@@ -48,6 +49,12 @@ const Texts kEnglish = {
      "the router's WAN port and the settings from your provider."},
     {"why_site",
      "The Internet is reached, but the test page answered with an error. Try again later."},
+    {"why_no_file",
+     "No firmware file was sent: the path is empty or names no file that can be opened. "
+     "Click Browse and choose the firmware file."},
+    {"wait_router", "Waiting for the router (%d s). Exit ends the wizard."},
+    {"wait_address", "Waiting for the PC's new network address (%d s). Exit ends the wizard."},
+    {"wait_upload", "Sending the firmware to the router (%d s). Do not switch the router off."},
 };
 
 const Texts kDutch = {
@@ -86,6 +93,13 @@ const Texts kDutch = {
     {"why_site",
      "Internet is bereikbaar, maar de testpagina antwoordde met een fout. Probeer het later "
      "opnieuw."},
+    {"why_no_file",
+     "Er is geen firmware verzonden: het pad is leeg of noemt geen bestand dat geopend kan "
+     "worden. Klik op Bladeren en kies het firmwarebestand."},
+    {"wait_router", "Wachten op de router (%d s). Met Afsluiten stopt de wizard."},
+    {"wait_address",
+     "Wachten op het nieuwe netwerkadres van de pc (%d s). Met Afsluiten stopt de wizard."},
+    {"wait_upload", "De firmware gaat naar de router (%d s). Schakel de router niet uit."},
 };
 
 const Texts kGerman = {
@@ -126,6 +140,14 @@ const Texts kGerman = {
     {"why_site",
      "Das Internet ist erreichbar, aber die Testseite hat mit einem Fehler geantwortet. "
      "Versuchen Sie es später erneut."},
+    {"why_no_file",
+     "Es wurde keine Firmware gesendet: Der Pfad ist leer oder nennt keine Datei, die sich "
+     "öffnen lässt. Klicken Sie auf Suchen und wählen Sie die Firmware-Datei."},
+    {"wait_router", "Warten auf den Router (%d s). Beenden schließt den Assistenten."},
+    {"wait_address",
+     "Warten auf die neue Netzwerkadresse des PCs (%d s). Beenden schließt den Assistenten."},
+    {"wait_upload",
+     "Die Firmware wird zum Router gesendet (%d s). Schalten Sie den Router nicht aus."},
 };
 
 }  // namespace

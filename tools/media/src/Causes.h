@@ -1,6 +1,6 @@
-// The optional lines that say why a router step failed ("why_..." keys of section
-// "MESSAGE"), for every shipped language. The wizard adds one under a failure message,
-// and the failure page shows the first step that fails after the restart.
+// The optional lines of section "MESSAGE" for every shipped language: why a router step
+// failed (the wizard adds one under a failure message, and the failure page shows the first
+// step that fails after the restart), and what a long wait is for.
 #pragma once
 
 #include <string>
@@ -9,7 +9,7 @@
 
 namespace zavro::media {
 
-// Every "why_" key the wizard reads.
+// Every optional key the wizard reads: why a step failed, and what a long wait is for.
 const std::vector<std::string>& CauseKeys();
 
 // The texts of a language folder, UTF-8; empty for a folder without them.

@@ -177,9 +177,7 @@ Language English() {
         {"body.18_nonext",
          "Your router is connected to the Internet. You can close the wizard now."},
         {"title.19", "No Internet connection"},
-        {"body.19",
-         "The router could not reach the Internet. Check the modem cable and the settings "
-         "from your provider, then try again."},
+        {"body.19", "After its restart the router could not reach the Internet."},
         {"title.20", "User manuals"},
         {"body.20", "Open the manual of your router model (PDF)."},
         {"title.21", "Wireless network name"},
@@ -394,9 +392,7 @@ Language Dutch() {
         {"title.18_nonext", "Installatie voltooid"},
         {"body.18_nonext", "Uw router is met het internet verbonden. U kunt de wizard nu sluiten."},
         {"title.19", "Geen internetverbinding"},
-        {"body.19",
-         "De router kon het internet niet bereiken. Controleer de modemkabel en de "
-         "instellingen van uw provider en probeer het opnieuw."},
+        {"body.19", "Na de herstart kon de router het internet niet bereiken."},
         {"title.20", "Handleidingen"},
         {"body.20", "Open de handleiding van uw routermodel (pdf)."},
         {"title.21", "Naam van het draadloze netwerk"},
@@ -618,9 +614,7 @@ Language German() {
         {"body.18_nonext",
          "Ihr Router ist mit dem Internet verbunden. Sie können den Assistenten jetzt schließen."},
         {"title.19", "Keine Internetverbindung"},
-        {"body.19",
-         "Der Router hat das Internet nicht erreicht. Prüfen Sie das Modemkabel und die "
-         "Einstellungen Ihres Anbieters und versuchen Sie es erneut."},
+        {"body.19", "Nach dem Neustart hat der Router das Internet nicht erreicht."},
         {"title.20", "Handbücher"},
         {"body.20", "Öffnen Sie das Handbuch Ihres Routermodells (PDF)."},
         {"title.21", "Name des Funknetzes"},

@@ -295,7 +295,8 @@ std::vector<PageLayout> MakePages() {
              {1073, Look::HeaderButton, {702, 20, 85, 79}, "hdr.exit", Glyph::Exit},
              {1018, Look::ModelName, {106, 155, 90, 18}, "lbl.model"},
              {1015, Look::Value, {158, 364, 392, 23}, "lbl.sum.ssid"},
-             {1075, Look::Value, {243, 390, 309, 23}, "lbl.sum.key"},
+             // Two lines: a 64-digit key wraps onto the second.
+             {1075, Look::Value, {243, 390, 309, 42}, "lbl.sum.key"},
              {1076, Look::Value, {185, 479, 365, 23}, "lbl.sum.pwd"},
              {1074, Look::Primary, {620, 494, 51, 23}, "btn.finish"}});
     return pages;
