@@ -9,19 +9,7 @@ cd "$(dirname "$0")/.."
 root=$PWD
 
 packages=(mmdebstrap xorriso zip unzip patchelf python3-pil xvfb xauth wine wine64)
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  sudo=()
-  [ "$(id -u)" -eq 0 ] || sudo=(sudo)
-  export DEBIAN_FRONTEND=noninteractive
-  install=("${sudo[@]}" apt-get install -y -qq -o DPkg::Lock::Timeout=600 --no-install-recommends "${missing[@]}")
-  # Stale package lists: refresh them once and try again.
-  "${install[@]}" >/dev/null 2>&1 ||
-    { "${sudo[@]}" apt-get update -qq -o DPkg::Lock::Timeout=600; "${install[@]}" >/dev/null; }
-fi
+scripts/apt-install.sh "${packages[@]}"
 [ "$(id -u)" -eq 0 ] || { echo "medium-test.sh needs root (mmdebstrap, chroot, mounts)"; exit 1; }
 
 # The programs come from the suite's builds: build/dev (made by test.sh; with another

@@ -15,19 +15,7 @@ packages=(xorriso zip patchelf binutils binutils-mingw-w64-x86-64 fonts-dejavu-c
 # Building, not only packing: the cross compiler (and GoogleTest's sources, which the
 # Windows build's configuration looks for).
 [ "${1:-}" = --pack ] || packages+=(g++-mingw-w64-x86-64-posix googletest)
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  sudo=()
-  [ "$(id -u)" -eq 0 ] || sudo=(sudo)
-  export DEBIAN_FRONTEND=noninteractive
-  install=("${sudo[@]}" apt-get install -y -qq -o DPkg::Lock::Timeout=600 --no-install-recommends "${missing[@]}")
-  # Stale package lists: refresh them once and try again.
-  "${install[@]}" >/dev/null 2>&1 ||
-    { "${sudo[@]}" apt-get update -qq -o DPkg::Lock::Timeout=600; "${install[@]}" >/dev/null; }
-fi
+scripts/apt-install.sh "${packages[@]}"
 
 if [ "${1:-}" = --pack ]; then
   [ $# -ge 3 ] || { echo "usage: $0 --pack LINUX_BUILD WIN_BUILD [OUT]" >&2; exit 2; }
