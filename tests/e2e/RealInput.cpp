@@ -45,10 +45,12 @@ bool XServer::Start(std::string& why) {
     return false;
 }
 
-bool XServer::Click(int x, int y) const {
-    return Xdotool({"mousemove", std::to_string(x - 2), std::to_string(y - 2), "sleep", "0.05",
-                    "mousemove", std::to_string(x), std::to_string(y), "sleep", "0.05", "click",
-                    "1"});
+bool XServer::Click(int x, int y, std::chrono::steady_clock::time_point* buttonAt) const {
+    if (!Xdotool({"mousemove", std::to_string(x - 2), std::to_string(y - 2), "sleep", "0.05",
+                  "mousemove", std::to_string(x), std::to_string(y), "sleep", "0.05"}))
+        return false;
+    if (buttonAt != nullptr) *buttonAt = std::chrono::steady_clock::now();
+    return Xdotool({"click", "1"});
 }
 
 bool XServer::Type(const std::string& text) const {

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <optional>
+#include <chrono>
 #include <string>
 #include <vector>
 
@@ -28,8 +29,10 @@ public:
     bool Start(std::string& why);
     const std::string& Display() const { return m_display; }
     // Moves the pointer onto x,y (a small motion first, as a hand gives) and clicks the
-    // left button. False when the click could not be given.
-    bool Click(int x, int y) const;
+    // left button. False when the click could not be given. buttonAt (optional) gets the
+    // steady time just before the button is sent (the motion done).
+    bool Click(int x, int y,
+               std::chrono::steady_clock::time_point* buttonAt = nullptr) const;
     // Types text with real key events into the window that has the keyboard focus.
     bool Type(const std::string& text) const;
     // Runs an X client on this display to its end (at most 10 s); its standard output and
