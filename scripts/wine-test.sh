@@ -7,7 +7,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
 
-packages=(g++-mingw-w64-x86-64-posix wine wine64 xvfb xauth xdotool googletest)
+packages=(g++-mingw-w64-x86-64-posix wine wine64 xvfb xauth xdotool openbox googletest)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Zavro.exe under Wine's X11 driver on a private Xvfb display, driven by real pointer events
+# Zavro.exe under Wine's X11 driver on a private Xvfb display with a window manager, driven
+# by real pointer events
 # through the X server (XTest, by xdotool): Exit ends the program at once during
 #  (a) the router connection page's 6-second address wait (time scale 1);
 #  (b) the password check of Default against a router that never answers, where Next
@@ -21,6 +22,10 @@ xvfb=$!
 for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.05; done
 display=:$(head -1 "$work/display")
 export DISPLAY=$display
+# A window manager, as on any desktop: without one, Wine waits two seconds for it whenever
+# a shown window goes away (a page closing, Exit).
+openbox >/dev/null 2>&1 </dev/null &
+wm=$!
 # A Wine server started before (with no display) keeps its desktop there: start anew, so
 # that the desktop and every window of this run live on this display, and have Wine's
 # services up before the first timed step.
@@ -124,6 +129,6 @@ run_case "silent router, new-password field" 0.001 no-answer new_password_field
 check "exit code (Exit during the check of the new-password field)" 1 "$code"
 
 wineserver -k >/dev/null 2>&1 </dev/null || true  # nothing of Wine outlives the display
-kill $xvfb 2>/dev/null
+kill $wm $xvfb 2>/dev/null
 wait $xvfb 2>/dev/null
 finish 0

@@ -1,11 +1,14 @@
 #include "platform/win32/Win32System.h"
 
+#include "platform/posix/RunLogs.h"
+
 #include <windows.h>
 #include <winsock2.h>
 // after windows.h
 #include <iphlpapi.h>
 
 #include <cstdio>
+#include <string>
 #include <memory>
 #include <vector>
 
@@ -63,6 +66,7 @@ OsVersion Win32System::Version() {
 }
 
 void Win32System::ExitProcess(int code) {
+    LogTiming("exit", std::to_string(code));
     std::fflush(nullptr);
     ::ExitProcess(static_cast<UINT>(code));
 }
