@@ -80,15 +80,19 @@ std::u16string WidenPath(const std::string& path) {
 }
 }  // namespace
 
-std::string MessageText(const char* key) {
+std::string StringIniText(const char* section, const std::string& key) {
     const int versionClass = GetWindowsVersionClass();
     if (versionClass == 7 || versionClass == 8 || versionClass == 10) {
-        // The 98/Me family reads every message from language folder 1, as ANSI.
-        return AnsiToUtf8(ReadIniString(LanguageFile(1, "string.ini"), "MESSAGE", key, ""));
+        // The 98/Me family reads every text from language folder 1, as ANSI.
+        return AnsiToUtf8(ReadIniString(LanguageFile(1, "string.ini"), section, key, ""));
     }
     const std::string path = LanguageFile(theApp.GetLanguage(), "string.ini");
-    return Utf16ToUtf8(
-        Ports().profile->ReadW(WidenPath(path), u"MESSAGE", WidenBytes(key), u"", kIniBufferSize));
+    return Utf16ToUtf8(Ports().profile->ReadW(WidenPath(path), WidenBytes(section),
+                                              WidenBytes(key), u"", kIniBufferSize));
+}
+
+std::string MessageText(const char* key) {
+    return StringIniText("MESSAGE", key);
 }
 
 void ShowMessage(const char* key) {

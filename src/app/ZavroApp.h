@@ -58,6 +58,8 @@ public:
     int m_nModelVariant = 0;
     BOOL m_bModelChosen = 0;
     const char* m_pszRebootKey = nullptr;
+    // The user has moved or acted with the keys: focus frames show from then on.
+    bool m_bKeyboardCues = false;
     int m_nLanguage = 0;
 };
 

@@ -23,7 +23,7 @@ public:
 
     CursorShape OnSetCursor(int) override { return CursorShape::Arrow; }
     // This page keeps the usual dialog keys; with no default button they do nothing.
-    bool OnKeyDown(Key) override { return false; }
+    bool OnPageKey(Key) override { return false; }
     // Its own Exit (1073, 1074) and back-to-menu (1068), not the common ones.
     bool EndsProgram(int controlId) override {
         return controlId == 1068 || controlId == 1073 || controlId == 1074;

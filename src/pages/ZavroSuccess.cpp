@@ -147,7 +147,7 @@ void CZavroSuccess::BeforePaint() {
         return;
     }
     m_strFinalPicture = name;
-    SetPicture(std::move(*picture));
+    SetPicture(std::move(*picture), name);
 }
 
 void CZavroSuccess::OnClosing() {

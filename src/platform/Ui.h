@@ -42,11 +42,13 @@ enum class Notify {
     Changed,       // edit text changed by the user
     FieldChanged,  // one octet field of an IP address control changed
     SelChange,     // drop-down list selection changed by the user
-    SetFocus,      // the control got the keyboard focus
+    SetFocus,      // the control got the keyboard focus (fields and hotspots)
     KillFocus,     // the control lost the keyboard focus
 };
 
-enum class Key { Enter, Escape, Other };
+// Keys a window reports before its own handling. Tab (either direction) then moves the
+// focus along the window's tab order unless the core swallowed it.
+enum class Key { Enter, Escape, Space, Tab, Other };
 
 // Mouse state of a hotspot, reported so that the core can redraw its face.
 enum class HotState { Normal, Hover, Pressed };
@@ -122,6 +124,18 @@ public:
     virtual void SetProgress(int id, int percent) = 0;  // Progress, 0..100
     // StaticText: drawn in style instead of the toolkit's label look.
     virtual void SetTextStyle(int id, const TextStyle& style) = 0;
+
+    // Keyboard and screen readers.
+    // Tab and Shift+Tab walk these controls in this order (skipping hidden and disabled
+    // ones, wrapping at the ends). Hotspots take the focus only through this order and
+    // SetFocus, never from a click; a listed hotspot reports SetFocus and KillFocus.
+    virtual void SetTabOrder(const std::vector<int>& ids) = 0;
+    // The control that has (or, in a window not yet active, will get) the focus; 0: none.
+    virtual int FocusedControl() const = 0;
+    // What assistive technology reads: id 0 is the window (the page's title and what its
+    // picture says); a hotspot is a push button with this name, a field is named by it.
+    virtual void SetAccessibleText(int id, const std::string& name,
+                                   const std::string& description) = 0;
 
     // Timers fire OnTimer on the UI thread until killed.
     virtual void SetTimer(int timerId, unsigned milliseconds) = 0;

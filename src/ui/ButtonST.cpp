@@ -31,6 +31,18 @@ Image CButtonST::Render(const Image& page, const Rect& r) {
         face.Fill({0, face.height - 1, face.width, 1}, bottomRight);
         face.Fill({face.width - 1, 0, 1, face.height}, bottomRight);
     }
+    if (m_bFocusFrame) {
+        // Black, two pixels of yellow, black: one of them contrasts with any picture.
+        const std::uint32_t rings[] = {kColorFocusOuter, kColorFocusInner, kColorFocusInner,
+                                       kColorFocusOuter};
+        for (int i = 0; i < 4 && face.width > 2 * i && face.height > 2 * i; ++i) {
+            const int w = face.width - 2 * i, h = face.height - 2 * i;
+            face.Fill({i, i, w, 1}, rings[i]);
+            face.Fill({i, i + h - 1, w, 1}, rings[i]);
+            face.Fill({i, i, 1, h}, rings[i]);
+            face.Fill({i + w - 1, i, 1, h}, rings[i]);
+        }
+    }
     return face;
 }
 

@@ -12,6 +12,8 @@ namespace zavro {
 constexpr std::uint32_t kColorBtnHighlight = 0xFFFFFFFFu;
 constexpr std::uint32_t kColorBtnShadow = 0xFFA0A0A0u;
 constexpr std::uint32_t kColorBtnFace = 0xFFF0F0F0u;
+constexpr std::uint32_t kColorFocusOuter = 0xFF000000u;
+constexpr std::uint32_t kColorFocusInner = 0xFFFFD400u;
 
 class CButtonST {
 public:
@@ -28,6 +30,10 @@ public:
     void SetCheck(int state) { m_nCheck = state ? 1 : 0; }
     void SetHotState(HotState s) { m_state = s; }
     HotState GetHotState() const { return m_state; }
+    // The keyboard focus frame: drawn over any hover frame, in two colours so that it shows
+    // on dark and light pictures alike.
+    void SetFocusFrame(bool shown) { m_bFocusFrame = shown; }
+    bool HasFocusFrame() const { return m_bFocusFrame; }
     // Drops the kept copy of the picture, so the next render copies it anew.
     void DrawTransparent() { m_background.reset(); }
     // The face for rect r of the page picture.
@@ -42,6 +48,7 @@ private:
     int m_nIconChecked = 0;
     int m_nIconUnchecked = 0;
     HotState m_state = HotState::Normal;
+    bool m_bFocusFrame = false;
     std::optional<Image> m_background;
 };
 

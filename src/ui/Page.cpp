@@ -6,6 +6,7 @@
 #include "app/Texts.h"
 #include "app/ZavroDlg.h"
 #include "platform/Platform.h"
+#include "ui/Access.h"
 #include "ui/Blocking.h"
 
 namespace zavro {
@@ -39,9 +40,19 @@ std::string CPage::LanguagePicture(const std::string& name) {
     return LanguageFile(theApp.GetLanguage(), name);
 }
 
+namespace {
+// "…/image/1/18(1).jpg" -> "18(1)"
+std::string PictureStem(const std::string& path) {
+    std::string name = path.substr(path.find_last_of("/\\") + 1);
+    return name.substr(0, name.rfind('.'));
+}
+
+}  // namespace
+
 void CPage::LoadBackground(const std::string& path) {
     if (auto picture = LoadPicture(path)) {
         m_picture = std::move(*picture);
+        m_strPicture = PictureStem(path);
         return;
     }
     ShowMessage("load_image_error");
@@ -58,7 +69,107 @@ BOOL CPage::CreatePage() {
     m_window->SetIcon(m_hIcon);
     m_window->SetBackground(m_picture);
     OnInitDialog();
+    if (m_bClosed || !m_window) return TRUE;
+    m_bInitialised = true;
+    ApplyAccess();
+    ApplyTabOrder();
+    SetInitialFocus();
     return TRUE;
+}
+
+bool CPage::TakesFocus(ControlKind kind) {
+    switch (kind) {
+        case ControlKind::Hotspot:
+        case ControlKind::Edit:
+        case ControlKind::PasswordEdit:
+        case ControlKind::IpAddress:
+        case ControlKind::DropList:
+            return true;
+        default:
+            return false;
+    }
+}
+
+void CPage::ApplyAccess() {
+    if (!m_window) return;
+    const PageAccess page = PageAccessTexts(m_strPicture);
+    m_window->SetAccessibleText(0, page.name, page.description);
+    for (const auto& [id, kind] : m_kinds)
+        if (TakesFocus(kind))
+            m_window->SetAccessibleText(id, ControlAccessName(m_strPicture, id), "");
+}
+
+void CPage::ApplyTabOrder() {
+    if (!m_window) return;
+    std::vector<int> fields, hotspots;
+    for (const int id : m_controlIds) {
+        const ControlKind kind = m_kinds[id];
+        if (!TakesFocus(kind)) continue;
+        (kind == ControlKind::Hotspot ? hotspots : fields).push_back(id);
+    }
+    const auto before = [this](int a, int b) {
+        const Rect ra = m_window->ControlRect(a), rb = m_window->ControlRect(b);
+        return ra.y != rb.y ? ra.y < rb.y : ra.x < rb.x;
+    };
+    std::stable_sort(hotspots.begin(), hotspots.end(), before);
+    // Fields keep their own order; a hotspot goes before the first field it reads before.
+    std::vector<int> order = fields;
+    for (const int id : hotspots) {
+        auto at = std::find_if(order.begin(), order.end(), [&](int other) {
+            return m_kinds[other] != ControlKind::Hotspot && before(id, other);
+        });
+        // ...but after the hotspots placed before that field that read before it.
+        while (at != order.begin() && m_kinds[*(at - 1)] == ControlKind::Hotspot &&
+               before(id, *(at - 1)))
+            --at;
+        order.insert(at, id);
+    }
+    m_window->SetTabOrder(order);
+}
+
+void CPage::SetInitialFocus() {
+    if (!m_window || m_window->FocusedControl() != 0) return;  // the page chose already
+    const auto usable = [this](int id) {
+        return m_window->IsControlVisible(id) && m_window->IsControlEnabled(id);
+    };
+    for (const int id : m_controlIds)
+        if (m_kinds[id] != ControlKind::Hotspot && TakesFocus(m_kinds[id]) && usable(id)) {
+            m_window->SetFocus(id);
+            return;
+        }
+    // No field: the step's own button (Next, else Finish), else the first hotspot below
+    // the header band.
+    int start = 0;
+    for (const char* name : {"Next", "Finish"}) {
+        for (const auto& [id, button] : m_buttons)
+            if (usable(id) && BuiltInAccessName(m_strPicture, id) == name) {
+                start = id;
+                break;
+            }
+        if (start) break;
+    }
+    if (!start) {
+        int bestY = 0, bestX = 0;
+        for (const auto& [id, button] : m_buttons) {
+            const Rect r = m_window->ControlRect(id);
+            if (!usable(id) || r.y < 110) continue;
+            if (!start || r.y < bestY || (r.y == bestY && r.x < bestX)) {
+                start = id;
+                bestY = r.y;
+                bestX = r.x;
+            }
+        }
+    }
+    if (start) m_window->SetFocus(start);
+}
+
+void CPage::OnHotspotFocus(CButtonST& button, bool focused) {
+    m_nFocusedHotspot =
+        focused ? button.Id() : (m_nFocusedHotspot == button.Id() ? 0 : m_nFocusedHotspot);
+    const bool frame = focused && theApp.m_bKeyboardCues;
+    if (button.HasFocusFrame() == frame) return;
+    button.SetFocusFrame(frame);
+    RenderFace(button);
 }
 
 void CPage::ShowWindow(bool visible) {
@@ -126,6 +237,11 @@ void CPage::AddControl(int id, ControlKind kind, const Rect& r) {
     if (!m_window) return;
     m_window->CreateControl(id, kind, r);
     m_controlIds.push_back(id);
+    m_kinds[id] = kind;
+    if (m_bInitialised && TakesFocus(kind)) {
+        m_window->SetAccessibleText(id, ControlAccessName(m_strPicture, id), "");
+        ApplyTabOrder();
+    }
 }
 
 void CPage::AddHotspot(int id, const Rect& r) {
@@ -142,6 +258,7 @@ void CPage::AddCheckHotspot(int id, const Rect& r) {
 
 void CPage::MoveHotspot(int id, const Rect& r) {
     if (m_window) m_window->MoveControl(id, r);
+    if (m_bInitialised) ApplyTabOrder();
     if (CButtonST* b = Button(id)) {
         b->DrawTransparent();
         RenderFace(*b);
@@ -180,6 +297,12 @@ void CPage::SetPicture(Image picture) {
     if (m_window) m_window->SetBackground(m_picture);
 }
 
+void CPage::SetPicture(Image picture, const std::string& file) {
+    SetPicture(std::move(picture));
+    m_strPicture = PictureStem(file);
+    if (m_bInitialised) ApplyAccess();
+}
+
 void CPage::SetHandIds(std::initializer_list<int> ids) {
     m_handIds = ids;
 }
@@ -199,6 +322,14 @@ void CPage::RenderFace(CButtonST& button) {
 
 void CPage::OnControl(int id, Notify code) {
     if (m_bClosed) return;
+    if (code == Notify::SetFocus || code == Notify::KillFocus) {
+        // A hotspot's focus is the keyboard's business only: the page's own logic never
+        // hears of it.
+        if (CButtonST* b = Button(id)) {
+            OnHotspotFocus(*b, code == Notify::SetFocus);
+            return;
+        }
+    }
     if (code == Notify::Clicked) {
         if (CButtonST* b = Button(id)) {
             b->OnClicked();
@@ -251,6 +382,24 @@ CursorShape CPage::OnSetCursor(int controlId) {
 }
 
 bool CPage::OnKeyDown(Key key) {
+    if (m_bClosed || !m_window) return true;
+    if (key == Key::Tab || key == Key::Enter || key == Key::Space) {
+        const bool wasShown = theApp.m_bKeyboardCues;
+        theApp.m_bKeyboardCues = true;
+        if (!wasShown)
+            if (CButtonST* b = Button(m_nFocusedHotspot)) OnHotspotFocus(*b, true);
+    }
+    if (key == Key::Enter || key == Key::Space) {
+        const int id = m_window->FocusedControl();
+        if (Button(id) && m_window->IsControlVisible(id) && m_window->IsControlEnabled(id)) {
+            OnControl(id, Notify::Clicked);
+            return true;
+        }
+    }
+    return OnPageKey(key);
+}
+
+bool CPage::OnPageKey(Key key) {
     return key == Key::Enter || key == Key::Escape;
 }
 

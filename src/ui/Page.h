@@ -70,7 +70,8 @@ public:
     void OnPosted(unsigned message) final;
     void OnPaint() final;
     CursorShape OnSetCursor(int controlId) override;
-    bool OnKeyDown(Key key) override;
+    // Enter or Space on the focused hotspot clicks it; any other key goes to OnPageKey.
+    bool OnKeyDown(Key key) final;
     // Exit (1008) and back-to-menu (1009) of the common handler; a page whose own
     // handler ends the program on other hotspots names them too.
     bool EndsProgram(int controlId) override;
@@ -86,6 +87,9 @@ protected:
     static std::string LanguagePicture(const std::string& name);
 
     virtual void OnInitDialog() {}
+    // Key-down the focused hotspot did not take: Enter and Escape are swallowed, so that
+    // neither closes or confirms a page.
+    virtual bool OnPageKey(Key key);
     virtual void OnCommand(int /*id*/) {}
     virtual void OnNotify(int /*id*/, Notify /*code*/) {}
     virtual void OnTimerEvent(int /*timerId*/) {}
@@ -111,6 +115,9 @@ protected:
     int GetCheck(int id);
     void DrawTransparent(int id);
     void SetPicture(Image picture);
+    // A picture that replaces the page's own (the file name, as LoadBackground takes it):
+    // what screen readers read changes with it.
+    void SetPicture(Image picture, const std::string& file);
     void SetHandIds(std::initializer_list<int> ids);
     void SetHandRange(int first, int last);
     void AddHandIds(std::initializer_list<int> ids);
@@ -139,6 +146,13 @@ protected:
 
 private:
     void RenderFace(CButtonST& button);
+    // Names for screen readers, the Tab order (fields as created, hotspots by place) and
+    // where the focus starts.
+    void ApplyAccess();
+    void ApplyTabOrder();
+    void SetInitialFocus();
+    void OnHotspotFocus(CButtonST& button, bool focused);
+    static bool TakesFocus(ControlKind kind);
 
     std::string m_strClassName;
     int m_nTemplateId;
@@ -147,6 +161,10 @@ private:
     bool m_bClosed = false;
     bool m_bPainting = false;
     std::vector<int> m_controlIds;
+    std::map<int, ControlKind> m_kinds;
+    std::string m_strPicture;  // file name without extension: the key of its texts
+    bool m_bInitialised = false;
+    int m_nFocusedHotspot = 0;
     std::vector<int> m_disabledIds;
     bool m_bPageDisabled = false;
     bool m_bWaitLine = false;  // made and shown

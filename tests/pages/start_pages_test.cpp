@@ -77,12 +77,46 @@ TEST_F(StartPages, HandCursorOnlyOverListedHotspots) {
     EXPECT_EQ(w.CursorOver(1014), CursorShape::Arrow);
 }
 
-TEST_F(StartPages, EnterAndEscapeAreSwallowed) {
+// The keyboard alone: the page opens on Next, Tab walks the hotspots in reading order,
+// the focus frame shows once the keys are used, Escape does nothing, Enter clicks.
+TEST_F(StartPages, KeyboardWalksAndActsOnHotspots) {
     test::FakeWindow& w = Top();
-    EXPECT_TRUE(w.PressKey(Key::Enter));
+    EXPECT_EQ(w.TabOrder(), (std::vector<int>{1009, 1010, 1012, 1011, 1008, 1013, 1003, 1004}));
+    EXPECT_EQ(w.Focus(), 1013);
+    EXPECT_EQ(w.Control(1013)->face.At(0, 0), 0xFF3366AAu);  // no frame before a key
     EXPECT_TRUE(w.PressKey(Key::Escape));
     EXPECT_FALSE(w.PressKey(Key::Other));
     EXPECT_EQ(env.ui.Top(), &w);
+
+    EXPECT_TRUE(w.PressTab());
+    EXPECT_EQ(w.Focus(), 1003);
+    const Image& face = w.Control(1003)->face;
+    EXPECT_EQ(face.At(0, 0), kColorFocusOuter);
+    EXPECT_EQ(face.At(1, 20), kColorFocusInner);
+    EXPECT_EQ(face.At(137, 39), kColorFocusOuter);
+    EXPECT_EQ(w.Control(1013)->face.At(0, 0), 0xFF3366AAu);  // the frame left Next
+    // Hover and focus frames differ: the hover frame shows on an unfocused hotspot only.
+    w.Events()->OnHotState(1013, HotState::Hover);
+    EXPECT_EQ(w.Control(1013)->face.At(0, 0), kColorBtnHighlight);
+    w.Events()->OnHotState(1003, HotState::Hover);
+    EXPECT_EQ(w.Control(1003)->face.At(0, 0), kColorFocusOuter);
+
+    EXPECT_TRUE(w.PressTab(true));
+    EXPECT_TRUE(w.PressTab(true));
+    EXPECT_EQ(w.Focus(), 1008);
+    w.EnableControl(1012, false);  // a disabled hotspot is skipped
+    for (int i = 0; i < 2; ++i) w.PressTab(true);
+    EXPECT_EQ(w.Focus(), 1010);
+
+    // Enter on a hotspot is its click; Space as well.
+    EXPECT_TRUE(w.PressTab());
+    EXPECT_EQ(w.Focus(), 1011);
+    EXPECT_TRUE(w.PressKey(Key::Space));
+    EXPECT_EQ(env.shell.Calls().size(), 1u);
+    EXPECT_EQ(env.ui.Top(), &w);
+    w.SetFocus(1013);
+    EXPECT_TRUE(w.PressKey(Key::Enter));
+    EXPECT_NE(env.ui.Top(), &w);
 }
 
 TEST_F(StartPages, ExitHotspotEndsWithCodeOne) {

@@ -290,8 +290,38 @@ void FakeWindow::Focus(int id) {
     m_toolkit.RunPending();
 }
 
+void FakeWindow::SetAccessibleText(int id, const std::string& name,
+                                   const std::string& description) {
+    if (id == 0) {
+        m_accessName = name;
+        m_accessDescription = description;
+    } else if (auto it = m_controls.find(id); it != m_controls.end()) {
+        it->second.accessName = name;
+    }
+}
+
+bool FakeWindow::PressTab(bool backwards) {
+    if (PressKey(Key::Tab)) return false;
+    if (m_destroyed || m_tabOrder.empty()) return true;
+    const auto n = static_cast<int>(m_tabOrder.size());
+    const auto at = std::find(m_tabOrder.begin(), m_tabOrder.end(), m_focus);
+    int i =
+        at == m_tabOrder.end() ? (backwards ? n : -1) : static_cast<int>(at - m_tabOrder.begin());
+    for (int step = 0; step < n; ++step) {
+        i = (i + (backwards ? n - 1 : 1)) % n;
+        if (IsControlVisible(m_tabOrder[i]) && IsControlEnabled(m_tabOrder[i])) {
+            Focus(m_tabOrder[i]);
+            break;
+        }
+    }
+    return true;
+}
+
 bool FakeWindow::PressKey(Key key) {
-    if (m_toolkit.Waiting()) return true;  // dropped
+    // During a wait only Enter or Space on a focused hotspot that ends the program acts.
+    const bool endsProgram =
+        (key == Key::Enter || key == Key::Space) && m_focus != 0 && m_events->EndsProgram(m_focus);
+    if (m_toolkit.Waiting() && !endsProgram) return true;  // dropped
     const bool swallowed = m_events->OnKeyDown(key);
     if (!swallowed && (key == Key::Enter || key == Key::Escape))
         EndModal(key == Key::Enter ? 1 : 2);

@@ -30,6 +30,7 @@ struct FakeControl {
     int selection = -1;
     int progress = 0;
     std::optional<TextStyle> style;
+    std::string accessName;  // what a screen reader reads
 };
 
 class FakeWindow final : public IWindow {
@@ -69,6 +70,10 @@ public:
     int RunModal() override;
     void EndModal(int code) override;
     void SetIcon(const Image& icon) override { m_icon = icon; }
+    void SetTabOrder(const std::vector<int>& ids) override { m_tabOrder = ids; }
+    int FocusedControl() const override { return m_focus; }
+    void SetAccessibleText(int id, const std::string& name,
+                           const std::string& description) override;
 
     // Test side.
     // The page's class name (what tests find windows by); Caption() is what the user sees.
@@ -92,6 +97,12 @@ public:
     bool Select(int id, int index);
     void Focus(int id);
     bool PressKey(Key key);  // true when the page swallowed it
+    // Tab or Shift+Tab: the key goes to the page, then the focus moves along the tab order
+    // to the next visible, enabled control. False when the page swallowed the key.
+    bool PressTab(bool backwards = false);
+    const std::vector<int>& TabOrder() const { return m_tabOrder; }
+    const std::string& AccessName() const { return m_accessName; }
+    const std::string& AccessDescription() const { return m_accessDescription; }
     CursorShape CursorOver(int id);
     void Paint();
     std::map<int, unsigned> Timers() const;  // id -> interval of running timers
@@ -111,6 +122,9 @@ private:
     bool m_destroyed = false;
     std::map<int, FakeControl> m_controls;
     int m_focus = 0;
+    std::vector<int> m_tabOrder;
+    std::string m_accessName;
+    std::string m_accessDescription;
     struct Timer {
         unsigned interval;
         std::uint64_t due;

@@ -93,6 +93,9 @@ public:
     int GetSelection(int) const override { return -1; }
     void SetProgress(int, int) override {}
     void SetTextStyle(int, const TextStyle&) override {}
+    void SetTabOrder(const std::vector<int>&) override {}
+    int FocusedControl() const override { return 0; }
+    void SetAccessibleText(int, const std::string&, const std::string&) override {}
     void SetTimer(int, unsigned) override {}
     void KillTimer(int) override {}
     std::shared_ptr<IPoster> Poster() override { return nullptr; }

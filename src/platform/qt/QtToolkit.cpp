@@ -71,6 +71,12 @@ protected:
             case QEvent::KeyPress:
             case QEvent::KeyRelease:
             case QEvent::ShortcutOverride:
+                // Enter or Space on a focused hotspot that ends the program still acts.
+                if (qtui::PageWidget* page = PageOf(watched);
+                    page != nullptr && qtui::IsHotspotKey(event) &&
+                    qtui::IsProgramEndHotspot(page->focusWidget()))
+                    return false;
+                return PageOf(watched) != nullptr;
             case QEvent::Shortcut:
             case QEvent::InputMethod:
             case QEvent::Wheel:

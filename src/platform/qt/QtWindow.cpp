@@ -1,5 +1,7 @@
 #include "platform/qt/QtWindow.h"
 
+#include <QAccessible>
+#include <QAccessibleWidget>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -75,7 +77,14 @@ class FaceWidget final : public QWidget {
 public:
     FaceWidget(PageWidget* page, int id, bool input)
         : QWidget(page), m_page(page), m_id(id), m_input(input) {
-        setFocusPolicy(Qt::NoFocus);
+        setFocusPolicy(Qt::NoFocus);  // the page's tab order lets hotspots take the keyboard
+    }
+
+    bool TakesInput() const { return m_input; }
+    // A screen reader's "press": a click, with the rules a mouse click follows.
+    void Press() {
+        if (m_input && m_page->Alive() && isVisible() && isEnabled())
+            m_page->Report(m_id, Notify::Clicked);
     }
 
     void SetFace(QImage face) {
@@ -127,6 +136,12 @@ protected:
         if (m_inside && m_page->Alive() && isVisible() && isEnabled()) {
             m_page->Report(m_id, Notify::Clicked);
         }
+    }
+    void focusInEvent(QFocusEvent*) override {
+        if (m_input) m_page->Report(m_id, Notify::SetFocus);
+    }
+    void focusOutEvent(QFocusEvent*) override {
+        if (m_input) m_page->Report(m_id, Notify::KillFocus);
     }
     void hideEvent(QHideEvent*) override {
         // Hidden by the core: forget the mouse without calling back into it.
@@ -199,6 +214,29 @@ private:
     QRect m_base;
 };
 
+// Hotspots read as push buttons that can be pressed.
+class HotspotAccessible final : public QAccessibleWidget {
+public:
+    explicit HotspotAccessible(FaceWidget* face) : QAccessibleWidget(face, QAccessible::Button) {}
+    QStringList actionNames() const override { return {pressAction()}; }
+    void doAction(const QString& action) override {
+        if (action == pressAction()) static_cast<FaceWidget*>(widget())->Press();
+    }
+};
+
+QAccessibleInterface* HotspotAccessibleFactory(const QString&, QObject* object) {
+    auto* face = dynamic_cast<FaceWidget*>(object);
+    return face != nullptr && face->TakesInput() ? new HotspotAccessible(face) : nullptr;
+}
+
+bool IsHotspotKey(const QEvent* event) {
+    const auto type = event->type();
+    if (type != QEvent::KeyPress && type != QEvent::KeyRelease && type != QEvent::ShortcutOverride)
+        return false;
+    const int key = static_cast<const QKeyEvent*>(event)->key();
+    return key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space;
+}
+
 bool IsProgramEndHotspot(const QObject* object) {
     const auto* face = dynamic_cast<const FaceWidget*>(object);
     if (face == nullptr) return false;
@@ -226,6 +264,11 @@ PageWidget::PageWidget(std::shared_ptr<WindowLink> link, const Rect& r, const Wi
     } else {
         setWindowFlags(Qt::Window | Qt::FramelessWindowHint);
     }
+    static const bool factory = [] {
+        QAccessible::installFactory(HotspotAccessibleFactory);
+        return true;
+    }();
+    (void)factory;
     setObjectName(QString::fromStdString(style.name));
     setWindowTitle(QString::fromStdString(style.title));
     setAttribute(Qt::WA_DeleteOnClose, false);
@@ -523,6 +566,35 @@ void PageWidget::SetTextStyle(int id, const TextStyle& style) {
     label->Place();
 }
 
+void PageWidget::SetTabOrder(const std::vector<int>& ids) {
+    QWidget* previous = nullptr;
+    for (const int id : ids) {
+        QWidget* w = ControlWidget(id);
+        if (w == nullptr) continue;
+        if (KindOf(id) == ControlKind::Hotspot) w->setFocusPolicy(Qt::TabFocus);
+        if (previous != nullptr) QWidget::setTabOrder(previous, w);
+        previous = w;
+    }
+}
+
+int PageWidget::FocusedControl() const {
+    // Also the control that gets the focus once a window not yet active is activated.
+    QWidget* focused = focusWidget();
+    return focused == nullptr ? 0 : ControlIdOf(focused);
+}
+
+void PageWidget::SetAccessibleText(int id, const std::string& name,
+                                   const std::string& description) {
+    QWidget* w = id == 0 ? this : ControlWidget(id);
+    if (w == nullptr) return;
+    w->setAccessibleName(QString::fromStdString(name));
+    w->setAccessibleDescription(QString::fromStdString(description));
+    // The four parts of an address field are each read with the field's name.
+    if (KindOf(id) == ControlKind::IpAddress)
+        for (QLineEdit* part : w->findChildren<QLineEdit*>())
+            part->setAccessibleName(QString::fromStdString(name));
+}
+
 void PageWidget::SetTimer(int timerId, unsigned milliseconds) {
     QTimer* timer = m_timers.value(timerId, nullptr);
     if (timer == nullptr) {
@@ -624,14 +696,30 @@ bool PageWidget::HandleKey(QObject* watched, QEvent* event) {
     if (m_forwardingKey) return false;  // already reported; let the widget have it
     auto* keyEvent = static_cast<QKeyEvent*>(event);
     Key key = Key::Other;
-    if (keyEvent->key() == Qt::Key_Return || keyEvent->key() == Qt::Key_Enter) key = Key::Enter;
-    if (keyEvent->key() == Qt::Key_Escape) key = Key::Escape;
+    switch (keyEvent->key()) {
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            key = Key::Enter;
+            break;
+        case Qt::Key_Escape:
+            key = Key::Escape;
+            break;
+        case Qt::Key_Space:
+            key = Key::Space;
+            break;
+        case Qt::Key_Tab:
+        case Qt::Key_Backtab:
+            key = Key::Tab;
+            break;
+        default:
+            break;
+    }
     bool swallowed = false;
     Call([&](IWindowEvents& e) { swallowed = e.OnKeyDown(key); });
     // Accepted, so that Qt does not offer it to the parents as well.
     event->accept();
     if (swallowed || !Alive()) return true;
-    if (key != Key::Other && m_modalLoop != nullptr) {
+    if ((key == Key::Enter || key == Key::Escape) && m_modalLoop != nullptr) {
         EndModal(key == Key::Enter ? 1 : 2);
         return true;
     }
@@ -832,6 +920,15 @@ void QtWindow::SetProgress(int id, int percent) {
 }
 void QtWindow::SetTextStyle(int id, const TextStyle& style) {
     if (m_page) m_page->SetTextStyle(id, style);
+}
+void QtWindow::SetTabOrder(const std::vector<int>& ids) {
+    if (m_page) m_page->SetTabOrder(ids);
+}
+int QtWindow::FocusedControl() const {
+    return m_page ? m_page->FocusedControl() : 0;
+}
+void QtWindow::SetAccessibleText(int id, const std::string& name, const std::string& description) {
+    if (m_page) m_page->SetAccessibleText(id, name, description);
 }
 void QtWindow::SetTimer(int timerId, unsigned milliseconds) {
     if (m_page) m_page->SetTimer(timerId, milliseconds);

@@ -27,6 +27,8 @@ namespace zavro::qtui {
 CBlockingRun& BlockingRun();
 // True for the widget of a hotspot that ends the program (Exit, back to the menu).
 bool IsProgramEndHotspot(const QObject* object);
+// True for a key that clicks the focused hotspot (Enter, Space).
+bool IsHotspotKey(const QEvent* event);
 
 // What a window's widgets share with its owner; `alive` drops when the window is destroyed.
 struct WindowLink {
@@ -69,6 +71,9 @@ public:
     int GetSelection(int id) const;
     void SetProgress(int id, int percent);
     void SetTextStyle(int id, const TextStyle& style);
+    void SetTabOrder(const std::vector<int>& ids);
+    int FocusedControl() const;
+    void SetAccessibleText(int id, const std::string& name, const std::string& description);
 
     void SetTimer(int timerId, unsigned milliseconds);
     void KillTimer(int timerId);
@@ -167,6 +172,9 @@ public:
     int GetSelection(int id) const override;
     void SetProgress(int id, int percent) override;
     void SetTextStyle(int id, const TextStyle& style) override;
+    void SetTabOrder(const std::vector<int>& ids) override;
+    int FocusedControl() const override;
+    void SetAccessibleText(int id, const std::string& name, const std::string& description) override;
 
     void SetTimer(int timerId, unsigned milliseconds) override;
     void KillTimer(int timerId) override;

@@ -845,6 +845,9 @@ public:
         FitLabel(*m_s, *c);
         InvalidateRect(c->hwnd, nullptr, FALSE);
     }
+    void SetTabOrder(const std::vector<int>&) override {}
+    int FocusedControl() const override { return 0; }
+    void SetAccessibleText(int, const std::string&, const std::string&) override {}
     void SetProgress(int id, int percent) override {
         Control* c = m_s->Find(id);
         if (c == nullptr || c->kind != ControlKind::Progress) return;
