@@ -9,6 +9,7 @@
 #include <fstream>
 #include <functional>
 #include <mutex>
+#include <optional>
 #include <sstream>
 #include <thread>
 
@@ -52,6 +53,10 @@ protected:
         s_busDir = fs::temp_directory_path() / ("zavro-bus-" + std::to_string(::getpid()));
         fs::create_directories(s_busDir);
         const std::string address = "unix:path=" + (s_busDir / "bus").string();
+        // The accessibility bus puts its socket there: one per run, so that runs side by
+        // side do not meet.
+        if (const char* old = std::getenv("XDG_RUNTIME_DIR")) s_runtimeDir = old;
+        ::setenv("XDG_RUNTIME_DIR", s_busDir.c_str(), 1);
         s_bus = new ProgramProcess;
         if (!s_bus->Start("dbus-daemon", "/", {}, (s_busDir / "bus.log").string(),
                           {"--session", "--nofork", "--address=" + address})) {
@@ -66,6 +71,10 @@ protected:
     }
     static void TearDownTestSuite() {
         ::unsetenv("DBUS_SESSION_BUS_ADDRESS");
+        if (s_runtimeDir)
+            ::setenv("XDG_RUNTIME_DIR", s_runtimeDir->c_str(), 1);
+        else
+            ::unsetenv("XDG_RUNTIME_DIR");
         delete s_bus;  // the accessibility bus ends with its session bus
         s_bus = nullptr;
         delete s_x;
@@ -255,6 +264,7 @@ protected:
     static inline ProgramProcess* s_bus = nullptr;
     static inline std::string s_why;
     static inline fs::path s_busDir;
+    static inline std::optional<std::string> s_runtimeDir;
 };
 
 TEST_F(KeyboardAccessTest, EnglishRoadByKeyboardSendsWhatTheMouseRoadSends) {
