@@ -7,6 +7,7 @@ packages=(
   qt6-base-dev libqt6opengl6-dev libgl-dev
   libcurl4-openssl-dev libstb-dev libgtest-dev libgmock-dev libbenchmark-dev
   fonts-dejavu-core xvfb xauth xdotool openbox x11-utils iproute2 util-linux curl
+  at-spi2-core dbus python3-pyatspi
 )
 if [ "${ZAVRO_FUZZ:-0}" = 1 ]; then packages+=(clang libclang-rt-14-dev); fi
 missing=()

@@ -80,7 +80,7 @@ std::u16string WidenPath(const std::string& path) {
 }
 }  // namespace
 
-std::string StringIniText(const char* section, const std::string& key) {
+std::string StringIniText(const char* section, const std::string& key, std::size_t maxChars) {
     const int versionClass = GetWindowsVersionClass();
     if (versionClass == 7 || versionClass == 8 || versionClass == 10) {
         // The 98/Me family reads every text from language folder 1, as ANSI.
@@ -88,11 +88,11 @@ std::string StringIniText(const char* section, const std::string& key) {
     }
     const std::string path = LanguageFile(theApp.GetLanguage(), "string.ini");
     return Utf16ToUtf8(Ports().profile->ReadW(WidenPath(path), WidenBytes(section),
-                                              WidenBytes(key), u"", kIniBufferSize));
+                                              WidenBytes(key), u"", maxChars + 1));
 }
 
 std::string MessageText(const char* key) {
-    return StringIniText("MESSAGE", key);
+    return StringIniText("MESSAGE", key, kIniBufferSize - 1);
 }
 
 void ShowMessage(const char* key) {

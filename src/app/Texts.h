@@ -24,8 +24,9 @@ std::string LanguageFile(int language, const std::string& name);
 void ShowMessage(const char* key);
 // The text ShowMessage(key) shows.
 std::string MessageText(const char* key);
-// Key of a section of the language's string.ini, as MessageText reads it; "" when missing.
-std::string StringIniText(const char* section, const std::string& key);
+// Key of a section of the language's string.ini, as MessageText reads it (at most maxChars
+// characters); "" when missing.
+std::string StringIniText(const char* section, const std::string& key, std::size_t maxChars);
 
 // Key of the line that explains a router failure ("why_refused", ...); nullptr for None.
 const char* FailureKey(FailCause cause);

@@ -161,7 +161,8 @@ const std::map<std::string, const char*>& Titles() {
 }
 
 std::string AccessKey(const std::string& key) {
-    return StringIniText("ACCESS", key);
+    // A page's description may be longer than a message box line.
+    return StringIniText("ACCESS", key, 2047);
 }
 
 }  // namespace

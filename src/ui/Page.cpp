@@ -139,6 +139,7 @@ void CPage::SetInitialFocus() {
         }
     // No field: the step's own button (Next, else Finish), else the first hotspot below
     // the header band.
+    constexpr int kHeaderBottom = 110;
     int start = 0;
     for (const char* name : {"Next", "Finish"}) {
         for (const auto& [id, button] : m_buttons)
@@ -148,18 +149,23 @@ void CPage::SetInitialFocus() {
             }
         if (start) break;
     }
-    if (!start) {
-        int bestY = 0, bestX = 0;
+    // The first usable hotspot in reading order from top (0: none).
+    const auto firstBelow = [&](int top) {
+        int first = 0;
+        Rect best;
         for (const auto& [id, button] : m_buttons) {
             const Rect r = m_window->ControlRect(id);
-            if (!usable(id) || r.y < 110) continue;
-            if (!start || r.y < bestY || (r.y == bestY && r.x < bestX)) {
-                start = id;
-                bestY = r.y;
-                bestX = r.x;
+            if (!usable(id) || r.y < top) continue;
+            if (!first || r.y < best.y || (r.y == best.y && r.x < best.x)) {
+                first = id;
+                best = r;
             }
         }
-    }
+        return first;
+    };
+    if (!start) start = firstBelow(kHeaderBottom);
+    // A page with only header hotspots (the saving page): the first of them.
+    if (!start) start = firstBelow(0);
     if (start) m_window->SetFocus(start);
 }
 

@@ -57,10 +57,14 @@ bool XServer::Type(const std::string& text) const {
     return Xdotool({"type", "--delay", "30", text});
 }
 
+bool XServer::Key(const std::string& keys) const {
+    return Xdotool({"key", "--delay", "30", keys});
+}
+
 std::optional<std::string> XServer::Query(const std::string& program,
                                           const std::vector<std::string>& args) const {
     ProgramProcess client;
-    const std::string log = m_log + "." + program;
+    const std::string log = m_log + "." + fs::path(program).filename().string();
     if (!client.Start(program, "/", {{"DISPLAY", m_display}}, log, args)) return std::nullopt;
     const ProgramResult r = client.Wait(10000);
     std::string output = ReadFile(log);

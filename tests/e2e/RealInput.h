@@ -35,6 +35,8 @@ public:
                std::chrono::steady_clock::time_point* buttonAt = nullptr) const;
     // Types text with real key events into the window that has the keyboard focus.
     bool Type(const std::string& text) const;
+    // Presses and releases keys by X key name ("Tab", "shift+Tab", "Return", "space").
+    bool Key(const std::string& keys) const;
     // Runs an X client on this display to its end (at most 10 s); its standard output and
     // error, or nullopt when it failed.
     std::optional<std::string> Query(const std::string& program,

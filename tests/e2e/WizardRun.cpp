@@ -70,12 +70,13 @@ bool WizardRunTest::StartWizard(const std::vector<std::string>& script, const Ru
         {"ZAVRO_HOME_URL", "http://127.0.0.1:" + internet + "/"},
         {"ZAVRO_TIME_SCALE", run.timeScale},
         {"ZAVRO_AUTOMATION", Temp("script.txt").string()},
-        {"ZAVRO_MESSAGE_LOG", Temp("messages.log").string()},
         {"ZAVRO_REGISTRY_FILE", Temp("registry").string()},
         {"ZAVRO_LOOPBACK_ONLY", "1"},
         {"ZAVRO_TIMING_LOG", Temp("timing.log").string()},
         {"XDG_RUNTIME_DIR", m_dir.string()},
     };
+    if (run.messageLog) env["ZAVRO_MESSAGE_LOG"] = Temp("messages.log").string();
+    for (const auto& [name, value] : run.env) env[name] = value;
     if (!run.display.empty()) env["DISPLAY"] = run.display;
     if (run.echoScript) env["ZAVRO_AUTOMATION_VERBOSE"] = "1";
     if (run.homeInside) {

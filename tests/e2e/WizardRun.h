@@ -7,6 +7,7 @@
 
 #include <filesystem>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <ostream>
@@ -52,6 +53,10 @@ struct RunOptions {
     std::vector<std::string> args{};
     // Another copy of the program's folder (a medium made otherwise); empty: the build's.
     std::string programFolder{};
+    // False: message boxes show on the display instead of going to the message log.
+    bool messageLog = true;
+    // More environment for the program.
+    std::map<std::string, std::string> env{};
 };
 
 class WizardRunTest : public ::testing::Test {

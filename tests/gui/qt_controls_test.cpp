@@ -1,6 +1,7 @@
 // Native controls of the Qt adapter: edits, password edit, IP address control, drop list.
 #include <gtest/gtest.h>
 
+#include <QAccessible>
 #include <QApplication>
 #include <QComboBox>
 #include <QFontMetrics>
@@ -176,6 +177,52 @@ TEST_F(QtControlsTest, TabWalksTheTabOrderWithHotspots) {
     QTest::mouseClick(C(1009), Qt::LeftButton);
     EXPECT_TRUE(C(1031)->hasFocus());
     EXPECT_EQ(events.Count(1009, Notify::Clicked), 1);
+}
+
+// What assistive technology gets: a hotspot is a push button that can be pressed (a press
+// is its click), a field and a drop-down list carry their names, the window its title and
+// description, the progress bar its value.
+TEST_F(QtControlsTest, ScreenReadersGetRolesNamesAndValues) {
+    page->CreateControl(1013, ControlKind::Hotspot, {618, 492, 53, 26});
+    page->CreateControl(1036, ControlKind::Edit, {481, 255, 133, 21});
+    page->CreateControl(1040, ControlKind::DropList, {481, 389, 133, 21});
+    page->CreateControl(1050, ControlKind::Progress, {10, 10, 200, 20});
+    page->SetItems(1040, {"Continuous"});
+    page->SetSelection(1040, 0);
+    page->SetAccessibleText(0, "PPPoE", "Enter the user name.");
+    page->SetAccessibleText(1013, "Next", "");
+    page->SetAccessibleText(1036, "User name", "");
+    page->SetAccessibleText(1040, "Connection mode", "");
+    page->SetProgress(1050, 40);
+
+    QAccessibleInterface* window =
+        QAccessible::queryAccessibleInterface(static_cast<qtui::QtWindow&>(*page).Widget());
+    ASSERT_NE(window, nullptr);
+    EXPECT_EQ(window->text(QAccessible::Name), "PPPoE");
+    EXPECT_EQ(window->text(QAccessible::Description), "Enter the user name.");
+
+    QAccessibleInterface* next = QAccessible::queryAccessibleInterface(C(1013));
+    ASSERT_NE(next, nullptr);
+    EXPECT_EQ(next->role(), QAccessible::Button);
+    EXPECT_EQ(next->text(QAccessible::Name), "Next");
+    ASSERT_NE(next->actionInterface(), nullptr);
+    EXPECT_TRUE(
+        next->actionInterface()->actionNames().contains(QAccessibleActionInterface::pressAction()));
+    next->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    EXPECT_EQ(events.Count(1013, Notify::Clicked), 1);
+    page->EnableControl(1013, false);
+    next->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
+    EXPECT_EQ(events.Count(1013, Notify::Clicked), 1);  // a disabled hotspot is not pressed
+
+    EXPECT_EQ(QAccessible::queryAccessibleInterface(C(1036))->text(QAccessible::Name), "User name");
+    // The list's label (hidden: the picture shows it) names the list.
+    QAccessibleInterface* list = QAccessible::queryAccessibleInterface(C(1040));
+    const auto labels = list->relations(QAccessible::Label);
+    ASSERT_EQ(labels.size(), 1);
+    EXPECT_EQ(labels[0].first->text(QAccessible::Name), "Connection mode");
+    QAccessibleInterface* bar = QAccessible::queryAccessibleInterface(C(1050));
+    ASSERT_NE(bar->valueInterface(), nullptr);
+    EXPECT_EQ(bar->valueInterface()->currentValue().toInt(), 40);
 }
 
 TEST_F(QtControlsTest, DropListSelectionAndUserChange) {

@@ -53,9 +53,9 @@ TEST_F(WanPages, ConnectModeOpeningResetsTheTunnelStateAndTheChoice) {
     theApp.SetConnectionType(3, TRUE);
     test::FakeWindow& w = Open(WM_PAGE_CONNECTMODE);
     EXPECT_EQ(theApp.GetTunnelAddrMode(), 3);
-    for (const std::string* s : {&theApp.m_strTunnelInfo1, &theApp.m_strTunnelInfo2,
-                                 &theApp.m_strTunnelInfo3, &theApp.m_strTunnelInfo4,
-                                 &theApp.m_strTunnelInfo5, &theApp.m_strTunnelInfo6})
+    for (const std::string* s :
+         {&theApp.m_strTunnelInfo1, &theApp.m_strTunnelInfo2, &theApp.m_strTunnelInfo3,
+          &theApp.m_strTunnelInfo4, &theApp.m_strTunnelInfo5, &theApp.m_strTunnelInfo6})
         EXPECT_EQ(*s, "");
     EXPECT_EQ(theApp.GetConnectionTypeChosen(), 0);
     EXPECT_EQ(theApp.GetConnectionType(), 3);  // kept, but not chosen
@@ -93,8 +93,10 @@ TEST_F(WanPages, ConnectModeNextOpensThePageOfTheType) {
     struct Case {
         int box, type;
         const char* title;  // the tunnel pages are not among these pages
-    } cases[] = {{1016, 1, "CZavroCableModem"}, {1017, 2, "CZavroFixIP"},
-                 {1019, 3, "CZavroPPPoE"},      {1020, 4, nullptr},
+    } cases[] = {{1016, 1, "CZavroCableModem"},
+                 {1017, 2, "CZavroFixIP"},
+                 {1019, 3, "CZavroPPPoE"},
+                 {1020, 4, nullptr},
                  {1021, 5, nullptr}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.box);
@@ -190,6 +192,35 @@ TEST_F(WanPages, ModelTwoPagesHaveNoWirelessTabs) {
     }
 }
 
+// A page with fields: the header before the fields, the fields in their own order, then
+// Back, Next and the footer; the focus starts in the first field; every control is named
+// by the medium's key for this picture; Enter in a field still does nothing.
+TEST_F(WanPages, PppoeKeyboardOrderAndNames) {
+    test::FakeWindow& w = Open(WM_PAGE_PPPOE);
+    EXPECT_EQ(w.TabOrder(), (std::vector<int>{1009, 1015, 1014, 1010, 1012, 1011, 1008, 1036, 1037,
+                                              1038, 1039, 1040, 1041, 1016, 1013, 1003, 1004}));
+    EXPECT_EQ(w.Focus(), 1036);
+    EXPECT_EQ(w.AccessName(), "12.title");  // the profile answers with the key it was asked
+    EXPECT_EQ(w.AccessDescription(), "12.text");
+    for (int id : w.TabOrder()) EXPECT_EQ(w.Control(id)->accessName, "12." + std::to_string(id));
+    EXPECT_EQ(w.Control(1018)->accessName, "");  // the model name reads as its text
+
+    EXPECT_TRUE(w.PressKey(Key::Enter));
+    EXPECT_EQ(env.ui.Top(), &w);
+    for (int i = 0; i < 4; ++i) w.PressTab();
+    EXPECT_EQ(w.Focus(), 1040);
+    EXPECT_FALSE(w.IsControlEnabled(1041));  // idle time: on demand only
+    w.PressTab();
+    EXPECT_EQ(w.Focus(), 1016);
+    for (int i = 0; i < 6; ++i) w.PressTab(true);  // back over the fields into the header
+    EXPECT_EQ(w.Focus(), 1008);
+    EXPECT_TRUE(w.Type(1036, "user"));
+    EXPECT_TRUE(w.Type(1037, "pass"));
+    w.SetFocus(1013);
+    EXPECT_TRUE(w.PressKey(Key::Space));  // Next, by its key
+    EXPECT_EQ(router.To("/goform/formWanTcpipSetup").size(), 1u);
+}
+
 // Valid input for each WAN page and the request it makes.
 struct WanCase {
     unsigned message;
@@ -200,12 +231,10 @@ struct WanCase {
 };
 
 const WanCase kWan[] = {
-    {WM_PAGE_CABLEMODEM, "CZavroCableModem",
-     [](test::FakeWindow& w) { w.Type(1030, "home"); }, "/goform/formWanTcpipSetup",
-     "CableModem_set_failed"},
-    {WM_PAGE_FIXIP, "CZavroFixIP",
-     [](test::FakeWindow& w) { w.Type(1032, "10.0.0.2"); }, "/goform/formWanTcpipSetup",
-     "FixedIP_set_failed"},
+    {WM_PAGE_CABLEMODEM, "CZavroCableModem", [](test::FakeWindow& w) { w.Type(1030, "home"); },
+     "/goform/formWanTcpipSetup", "CableModem_set_failed"},
+    {WM_PAGE_FIXIP, "CZavroFixIP", [](test::FakeWindow& w) { w.Type(1032, "10.0.0.2"); },
+     "/goform/formWanTcpipSetup", "FixedIP_set_failed"},
     {WM_PAGE_PPPOE, "CZavroPPPoE",
      [](test::FakeWindow& w) {
          w.Type(1036, "user");
@@ -286,8 +315,8 @@ TEST_F(WanPages, CableModemInputRules) {
         {"", "00112233445G", "Input_The_Info"},
         {"o'brien", "001122AABBCC", "Error"},
         {"say \"hi\"", "", "Error"},
-        {"o'brien", "0011", "Input_The_Info"},      // the length comes first
-        {"o'brien", "00112233445G", "Error"},       // the quote before the digits
+        {"o'brien", "0011", "Input_The_Info"},  // the length comes first
+        {"o'brien", "00112233445G", "Error"},   // the quote before the digits
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.host + " / " + c.mac);
@@ -306,7 +335,8 @@ TEST_F(WanPages, CableModemInputRules) {
             ASSERT_EQ(boxes.size(), 1u);
             if (shown == "Error") {
                 EXPECT_EQ(boxes[0].caption, "Error");
-                EXPECT_EQ(boxes[0].text, "Host Name can not contain the follow characters \n ' and \" ");
+                EXPECT_EQ(boxes[0].text,
+                          "Host Name can not contain the follow characters \n ' and \" ");
             } else {
                 EXPECT_EQ(boxes[0].text, shown);
                 EXPECT_EQ(boxes[0].caption, "Zavro");
@@ -394,8 +424,10 @@ TEST_F(WanPages, FixIpStartsWithTheDnsFixedAndPlacesOnPaint) {
     EXPECT_FALSE(w.IsControlEnabled(1033));
     EXPECT_FALSE(w.Type(1033, "8.8.8.8"));
     EXPECT_EQ(w.GetText(1032), "0.0.0.0");  // blank
-    const std::pair<int, Rect> rects[] = {{1032, {406, 297, 133, 21}}, {1034, {406, 327, 133, 21}},
-                                          {1033, {406, 357, 133, 21}}, {1035, {406, 387, 133, 21}},
+    const std::pair<int, Rect> rects[] = {{1032, {406, 297, 133, 21}},
+                                          {1034, {406, 327, 133, 21}},
+                                          {1033, {406, 357, 133, 21}},
+                                          {1035, {406, 387, 133, 21}},
                                           {1016, {543, 492, 53, 26}}};
     for (const auto& [id, r] : rects) EXPECT_EQ(w.ControlRect(id), r) << id;
     // Moved away by other means, they come back at the next paint.
@@ -541,9 +573,9 @@ TEST_F(WanPages, PppoeInputRules) {
         ASSERT_TRUE(w.Click(1013));
         if (c.ok) {
             EXPECT_TRUE(Messages().empty());
-            const std::string head = std::string("pppUserName=") + c.user + "&pppPassword=" +
-                                     c.password + "&pppServName=&pppMTU=" + c.mtu +
-                                     "&pppConnectType=" + std::to_string(c.mode);
+            const std::string head =
+                std::string("pppUserName=") + c.user + "&pppPassword=" + c.password +
+                "&pppServName=&pppMTU=" + c.mtu + "&pppConnectType=" + std::to_string(c.mode);
             const std::string idle = c.mode == 1 ? std::string("&pppIdleTime=") + c.idle : "";
             EXPECT_EQ(OnlyBody("/goform/formWanTcpipSetup"),
                       head + idle + "&submit-url=%2Fwanpppoe.asp&wanMode=2&ipMode=ppp");

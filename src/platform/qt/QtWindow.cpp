@@ -589,6 +589,17 @@ void PageWidget::SetAccessibleText(int id, const std::string& name,
     if (w == nullptr) return;
     w->setAccessibleName(QString::fromStdString(name));
     w->setAccessibleDescription(QString::fromStdString(description));
+    // A drop-down list reads its choice as its name: a label names it, as in a dialog.
+    if (KindOf(id) == ControlKind::DropList) {
+        auto* label = w->property("zavroLabel").value<QLabel*>();
+        if (label == nullptr) {
+            label = new QLabel(this);  // hidden: the picture shows the label
+            label->setBuddy(w);
+            label->hide();
+            w->setProperty("zavroLabel", QVariant::fromValue(label));
+        }
+        label->setText(QString::fromStdString(name));
+    }
     // The four parts of an address field are each read with the field's name.
     if (KindOf(id) == ControlKind::IpAddress)
         for (QLineEdit* part : w->findChildren<QLineEdit*>())

@@ -87,6 +87,43 @@ PdfDocument Manual(const Language& l, const std::string& model) {
     return doc;
 }
 
+// One line for a screen reader: the picture's line breaks become spaces.
+std::string OneLine(std::string text) {
+    for (char& c : text)
+        if (c == '\n') c = ' ';
+    return text;
+}
+
+bool ReadsAsControl(Look look) {
+    return look != Look::Value && look != Look::ModelName && look != Look::Animation;
+}
+
+IniSection AccessSection(const Language& l) {
+    IniSection section{"ACCESS", {}};
+    auto pages = LanguagePages();
+    pages.insert(pages.begin(), LanguageChoicePage());
+    for (const PageLayout& page : pages) {
+        const bool choice = &page == &pages.front();
+        if (!choice) {
+            section.entries.emplace_back(page.name + ".title", l.T("title." + page.name));
+            std::string text = l.T("body." + page.name);
+            if (page.list.h > 0) text += " " + l.T("list." + page.name);
+            section.entries.emplace_back(page.name + ".text", OneLine(text));
+        }
+        for (const Element& e : page.elements) {
+            if (e.id == 0 || e.text.empty() || !ReadsAsControl(e.look)) continue;
+            // A step badge reads as the step it marks, not as its bare number.
+            std::string name = e.text.front() == '=' ? e.text.substr(1) : l.T(e.text);
+            if (e.look == Look::Badge) name = l.T("acc.step") + " " + name;
+            // A language's own name in a script an ANSI file cannot hold: the wizard's
+            // built-in name is the same.
+            if (l.encoding == IniEncoding::Ansi && !ToWindows1252(name)) continue;
+            section.entries.emplace_back(page.name + "." + std::to_string(e.id), name);
+        }
+    }
+    return section;
+}
+
 std::string StringIni(const Language& l) {
     IniSection section{"MESSAGE", l.messages};
     const auto& causes = CauseMessages(l.folder);
@@ -105,7 +142,7 @@ std::string StringIni(const Language& l) {
             throw std::runtime_error("language " + std::to_string(l.folder) + " lacks " + key);
         }
     }
-    return WriteIni({section}, l.encoding);
+    return WriteIni({section, AccessSection(l)}, l.encoding);
 }
 
 std::string Readme(const fs::path& mediumDir, const fs::path& programDir) {
