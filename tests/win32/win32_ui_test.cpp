@@ -632,6 +632,22 @@ TEST_F(Win32UiTest, KeysReachTheCoreFirstAndEnterEndsTheWaitDialog) {
     EXPECT_EQ(SendMessageW(bar, PBM_GETPOS, 0, 0), 40);
     dialog->SetProgress(1062, 140);
     EXPECT_EQ(dialog->GetText(1062), "100");
+    // What a screen reader reads of it.
+    IAccessible* progress = nullptr;
+    ASSERT_EQ(AccessibleObjectFromWindow(bar, OBJID_CLIENT, __uuidof(IAccessible),
+                                         reinterpret_cast<void**>(&progress)),
+              S_OK);
+    VARIANT self{};
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    VARIANT role{};
+    progress->get_accRole(self, &role);
+    EXPECT_EQ(role.lVal, ROLE_SYSTEM_PROGRESSBAR);
+    BSTR value = nullptr;
+    progress->get_accValue(self, &value);
+    EXPECT_STREQ(value, L"100%");
+    SysFreeString(value);
+    progress->Release();
     // Its label shows the whole wrapped text, though the core gave it room for less.
     dialog->CreateControl(1061, ControlKind::StaticText, {8, 10, 194, 26});
     const std::wstring text =

@@ -3,6 +3,7 @@
 #include <oleacc.h>
 
 #include <atomic>
+#include <string>
 
 #include "platform/win32/Win32Access.h"
 
@@ -121,10 +122,13 @@ public:
             return OnChild(
                 child, [&](IAccessible* c) { return c->get_accValue(Self(), value); },
                 [&] { return m_std->get_accValue(child, value); });
-        if (m_lookup(m_hwnd).secret) {
+        const AccessFacts facts = m_lookup(m_hwnd);
+        if (facts.secret) {
             if (value != nullptr) *value = nullptr;
             return E_ACCESSDENIED;
         }
+        // Not every system's standard object reads a progress bar out.
+        if (facts.percent >= 0) return Text(std::to_wstring(facts.percent) + L"%", value);
         return m_std->get_accValue(child, value);
     }
     HRESULT STDMETHODCALLTYPE get_accDescription(VARIANT child, BSTR* text) override {
@@ -141,11 +145,12 @@ public:
             return OnChild(
                 child, [&](IAccessible* c) { return c->get_accRole(Self(), role); },
                 [&] { return m_std->get_accRole(child, role); });
-        if (m_lookup(m_hwnd).pushButton) {
+        const AccessFacts facts = m_lookup(m_hwnd);
+        if (facts.pushButton || facts.percent >= 0) {
             if (role == nullptr) return E_POINTER;
             VariantInit(role);
             role->vt = VT_I4;
-            role->lVal = ROLE_SYSTEM_PUSHBUTTON;
+            role->lVal = facts.pushButton ? ROLE_SYSTEM_PUSHBUTTON : ROLE_SYSTEM_PROGRESSBAR;
             return S_OK;
         }
         return m_std->get_accRole(child, role);

@@ -16,6 +16,7 @@ struct AccessFacts {
     std::wstring description;
     bool pushButton = false;     // a hotspot
     bool secret = false;         // a password field: no value is read out
+    int percent = -1;            // a progress bar's position (0..100); -1: not one
     std::vector<HWND> children;  // a page: its controls in Tab order
 };
 using AccessLookup = AccessFacts (*)(HWND);

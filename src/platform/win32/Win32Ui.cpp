@@ -304,6 +304,8 @@ AccessFacts AccessFactsOf(HWND h) {
     facts.name = c->accessName;  // an address field's four parts read the field's name
     facts.pushButton = c->kind == ControlKind::Hotspot && c->hwnd == h;
     facts.secret = c->kind == ControlKind::PasswordEdit;
+    if (c->kind == ControlKind::Progress)
+        facts.percent = static_cast<int>(SendMessageW(c->hwnd, PBM_GETPOS, 0, 0));
     return facts;
 }
 
@@ -840,7 +842,7 @@ public:
                      FALSE);
         if (kind == ControlKind::Hotspot) SetWindowSubclass(child, HotspotProc, 0, 0);
         if (kind == ControlKind::Edit || kind == ControlKind::PasswordEdit ||
-            kind == ControlKind::DropList) {
+            kind == ControlKind::DropList || kind == ControlKind::Progress) {
             SetWindowSubclass(child, FieldProc, 0, 0);
         }
         if (kind == ControlKind::IpAddress) {
