@@ -6,7 +6,9 @@
 #  (b) the password check of Default against a router that never answers, where Next
 #      does nothing;
 #  (c) the password check started by a real click into the new-password field (the edit
-#      takes the mouse capture as the wait begins).
+#      takes the mouse capture as the wait begins);
+#  (d) as (b), Exit given the keyboard focus first: Enter on it ends the program during the
+#      wait, while a Tab meanwhile is dropped (the focus stays).
 # The automation script only brings the program to the page. Usage:
 #   real_input_run.sh <Zavro.exe> <zavro-routersim> <work folder>
 set -uo pipefail
@@ -114,6 +116,21 @@ check "exit code (Exit during the check of Default)" 1 "$code"
 beats=$(awk '$1 == "wait" && $2 == "begin" { on = 1 } on && $1 == "beat" { n++ }
              END { print n + 0 }' "$work/timing.log")
 check "the loop turned during the wait" yes "$([ "$beats" -ge 5 ] && echo yes || echo "no ($beats)")"
+check "no box (Next did nothing)" 0 "$([ -f "$work/messages.log" ] && wc -l <"$work/messages.log" || echo 0)"
+
+# (d) Shift+Tab from the current password is Exit; a click on Default moves no focus.
+keyboard_exit() {
+  local shown
+  shown=$(await "paint CZavroSetPwd") || return
+  sleep 0.5
+  xdotool key shift+Tab
+  click 570 504
+  await "wait begin" "$shown" >/dev/null || return
+  click 644 505
+  xdotool key Tab Return
+}
+run_case "silent router, Exit by keys" 0.001 no-answer keyboard_exit
+check "exit code (Enter on Exit during the check of Default)" 1 "$code"
 check "no box (Next did nothing)" 0 "$([ -f "$work/messages.log" ] && wc -l <"$work/messages.log" || echo 0)"
 
 # (c) A real click into the new-password field starts the check; Exit during it.
