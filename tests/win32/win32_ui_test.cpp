@@ -665,7 +665,8 @@ TEST_F(Win32UiTest, KeysReachTheCoreFirstAndEnterEndsTheWaitDialog) {
     EXPECT_GT(needed.bottom, 26);  // more than two lines
     EXPECT_GE(shown.bottom, needed.bottom);
     EXPECT_EQ(dialog->ControlRect(1061), (Rect{8, 10, 194, 26}));
-    // Escape swallowed by the core first, then Enter that it lets through ends the run.
+    // Escape swallowed by the core first; Tab and Space that it lets through do not end
+    // the run, the Enter after them does.
     bool swallow = true;
     dialogEvents.keyDown = [&](Key) { return swallow; };
     PostMessageW(dialogHwnd, WM_KEYDOWN, VK_ESCAPE, 1);
@@ -673,13 +674,15 @@ TEST_F(Win32UiTest, KeysReachTheCoreFirstAndEnterEndsTheWaitDialog) {
     dialogEvents.onTimer = [&](int) {
         pageDisabled = !IsWindowEnabled(Page());
         swallow = false;
+        PostMessageW(dialogHwnd, WM_KEYDOWN, VK_TAB, 1);
+        PostMessageW(dialogHwnd, WM_KEYDOWN, VK_SPACE, 1);
         PostMessageW(dialogHwnd, WM_KEYDOWN, VK_RETURN, 1);
         dialog->KillTimer(5);
     };
     dialog->SetTimer(5, 1);
     EXPECT_EQ(dialog->RunModal(), 1);
     EXPECT_TRUE(pageDisabled);  // modal to the pages
-    EXPECT_EQ(dialogEvents.keys, (std::vector<Key>{Key::Escape, Key::Enter}));
+    EXPECT_EQ(dialogEvents.keys, (std::vector<Key>{Key::Escape, Key::Tab, Key::Space, Key::Enter}));
     EXPECT_TRUE(IsWindowEnabled(Page()));  // the pages take input again
     EXPECT_FALSE(dialog->IsVisible());
 
