@@ -20,15 +20,7 @@ secret='s3cret&pw%'
 newpw='Nw&Pass=77'
 mtu=1452
 
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$work/display" >/dev/null 2>&1 &
-xvfb=$!
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.05; done
-export DISPLAY=:$(head -1 "$work/display")
-openbox >/dev/null 2>&1 </dev/null &
-wm=$!
-wineserver -k >/dev/null 2>&1 </dev/null || true
-wineserver -w >/dev/null 2>&1 </dev/null || true
-wine cmd /c exit 0 >/dev/null 2>&1 </dev/null || true
+start_display
 
 # The simulator, logging every request it answers.
 start_logging_simulator() {
@@ -45,19 +37,6 @@ stop_simulator() {
 }
 requests() { grep -- ' -> ' "$1" | sed 's/^routersim: //'; }
 
-# await <stamp prefix> [after line]: the line number of that stamp in the timing log.
-await() {
-  local n
-  for _ in $(seq 600); do
-    n=$(awk -v p="$1" -v a="${2:-0}" 'NR > a && index($0, p) == 1 { print NR; exit }' \
-      "$work/timing.log" 2>/dev/null)
-    [ -n "$n" ] && { echo "$n"; return 0; }
-    sleep 0.05
-  done
-  echo "FAILED: no '$1' in the timing log" >&2
-  echo 0
-  return 1
-}
 # Keys go where the X server's focus is: wait until that is the program's page.
 focused() {
   for _ in $(seq 100); do
@@ -214,8 +193,6 @@ for page in CZavroWizard CZavroARQX CZavroQXset CZavroSetPwd CZavroConnectMode C
   compare_page $page
 done
 
-wineserver -k >/dev/null 2>&1 </dev/null || true
-kill $wm $xvfb 2>/dev/null
-wait $xvfb 2>/dev/null
+stop_display
 [ $fail -eq 0 ] || { echo "--- program output"; cat "$work/output.txt"; }
 exit $fail
