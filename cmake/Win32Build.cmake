@@ -22,7 +22,7 @@ list(FILTER ZAVRO_WIN32_SOURCES EXCLUDE REGEX ".*/(main|AutoRun)\\.cpp$")
 add_library(zavro_win32 STATIC ${ZAVRO_WIN32_SOURCES})
 target_include_directories(zavro_win32 PRIVATE /usr/include/stb)
 target_link_libraries(zavro_win32 PUBLIC zavro_shared_adapters zavro_core
-  wininet ws2_32 iphlpapi advapi32 shell32 comctl32 comdlg32 gdi32 user32 ole32)
+  wininet ws2_32 iphlpapi advapi32 shell32 comctl32 comdlg32 gdi32 user32 ole32 oleaut32 oleacc)
 
 set(ZAVRO_MEDIUM_DIR ${CMAKE_BINARY_DIR}/medium)
 set(ZAVRO_PROGRAM_DIR ${ZAVRO_MEDIUM_DIR}/Wizard)

@@ -79,6 +79,10 @@ ZAVRO_AUTOMATION=$PWD/screenshot-script.txt xvfb-run -a -s "-screen 0 1024x768x2
 # Real pointer and key events through an X server (XTest) while the program waits.
 bash ../../tests/win32/real_input_run.sh "$PWD/medium/Wizard/Zavro.exe" ../dev/bin/zavro-routersim \
   "$PWD/real-input-run" || status=$?
+# The PPPoE road by real keys alone, and what a screen reader reads on each page.
+bash ../../tests/win32/keyboard_run.sh "$PWD/medium/Wizard/Zavro.exe" ../dev/bin/zavro-routersim \
+  "$PWD/tests/win32/zavro_access_dump.exe" ../../tests/access/pppoe-road-en.txt \
+  "$PWD/keyboard-run" || status=$?
 wine reg add "HKCU\\Software\\Wine\\Drivers" /v Graphics /d null /f >/dev/null 2>&1 </dev/null
 shot=$(file -b wine-wizard-start.png 2>/dev/null | cut -d, -f1-2)
 echo "screenshot under Xvfb: build/win64/wine-wizard-start.png ($shot)"

@@ -6,7 +6,9 @@
 #  (b) the password check of Default against a router that never answers, where Next
 #      does nothing;
 #  (c) the password check started by a real click into the new-password field (the edit
-#      takes the mouse capture as the wait begins).
+#      takes the mouse capture as the wait begins);
+#  (d) as (b), Exit given the keyboard focus first: Enter on it ends the program during the
+#      wait, while a Tab meanwhile is dropped (the focus stays).
 # The automation script only brings the program to the page. Usage:
 #   real_input_run.sh <Zavro.exe> <zavro-routersim> <work folder>
 set -uo pipefail
@@ -16,22 +18,7 @@ port=18140
 internet=18141
 source "$(dirname "$0")/wine_run.sh"
 
-# A free display, which the server picks and tells.
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$work/display" >/dev/null 2>&1 &
-xvfb=$!
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.05; done
-display=:$(head -1 "$work/display")
-export DISPLAY=$display
-# A window manager, as on any desktop: without one, Wine waits two seconds for it whenever
-# a shown window goes away (a page closing, Exit).
-openbox >/dev/null 2>&1 </dev/null &
-wm=$!
-# A Wine server started before (with no display) keeps its desktop there: start anew, so
-# that the desktop and every window of this run live on this display, and have Wine's
-# services up before the first timed step.
-wineserver -k >/dev/null 2>&1 </dev/null || true
-wineserver -w >/dev/null 2>&1 </dev/null || true
-wine cmd /c exit 0 >/dev/null 2>&1 </dev/null || true
+start_display
 
 # click x y: at page coordinates of the visible page (Wine centres it on the desktop size
 # it took at its start), with a small motion first, as a hand gives (Wine wants one before
@@ -46,18 +33,6 @@ click() {
   done
   local x=$((X + $1)) y=$((Y + $2))
   xdotool mousemove $((x - 2)) $((y - 2)) sleep 0.05 mousemove "$x" "$y" sleep 0.05 click 1
-}
-# await <stamp prefix> [after line]: the line number of that stamp in the timing log.
-await() {
-  local n
-  for _ in $(seq 600); do
-    n=$(awk -v p="$1" -v a="${2:-0}" 'NR > a && index($0, p) == 1 { print NR; exit }' \
-      "$work/timing.log" 2>/dev/null)
-    [ -n "$n" ] && { echo "$n"; return 0; }
-    sleep 0.05
-  done
-  echo 0
-  return 1
 }
 # run_case <name> <time scale> <simulator fault> <actions...>: the program in the
 # background on the display; the actions run meanwhile; sets $code.
@@ -116,6 +91,21 @@ beats=$(awk '$1 == "wait" && $2 == "begin" { on = 1 } on && $1 == "beat" { n++ }
 check "the loop turned during the wait" yes "$([ "$beats" -ge 5 ] && echo yes || echo "no ($beats)")"
 check "no box (Next did nothing)" 0 "$([ -f "$work/messages.log" ] && wc -l <"$work/messages.log" || echo 0)"
 
+# (d) Shift+Tab from the current password is Exit; a click on Default moves no focus.
+keyboard_exit() {
+  local shown
+  shown=$(await "paint CZavroSetPwd") || return
+  sleep 0.5
+  xdotool key shift+Tab
+  click 570 504
+  await "wait begin" "$shown" >/dev/null || return
+  click 644 505
+  xdotool key Tab Return
+}
+run_case "silent router, Exit by keys" 0.001 no-answer keyboard_exit
+check "exit code (Enter on Exit during the check of Default)" 1 "$code"
+check "no box (Next did nothing)" 0 "$([ -f "$work/messages.log" ] && wc -l <"$work/messages.log" || echo 0)"
+
 # (c) A real click into the new-password field starts the check; Exit during it.
 new_password_field() {
   local shown
@@ -128,7 +118,5 @@ new_password_field() {
 run_case "silent router, new-password field" 0.001 no-answer new_password_field
 check "exit code (Exit during the check of the new-password field)" 1 "$code"
 
-wineserver -k >/dev/null 2>&1 </dev/null || true  # nothing of Wine outlives the display
-kill $wm $xvfb 2>/dev/null
-wait $xvfb 2>/dev/null
+stop_display
 finish 0

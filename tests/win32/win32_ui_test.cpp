@@ -6,6 +6,7 @@
 // after windows.h
 #include <commctrl.h>
 #include <gtest/gtest.h>
+#include <oleacc.h>
 #undef CreateWindow
 #undef MessageBox
 
@@ -174,13 +175,20 @@ TEST_F(Win32UiTest, HotspotReportsItsStatesAndClicksOnlyWhenReleasedOverItself) 
               (std::vector<std::pair<int, HotState>>{
                   {1013, HotState::Hover}, {1013, HotState::Pressed}, {1013, HotState::Hover}}));
     EXPECT_EQ(events.Count(1013, Notify::Clicked), 1);
-    EXPECT_EQ(GetFocus(), edit);  // a hotspot never takes the focus from the field
+    // A click never takes the focus from the field, even from a listed hotspot.
+    window->SetTabOrder({1020, 1013});
+    Mouse(hot, WM_LBUTTONDOWN, 10, 10);
+    Mouse(hot, WM_LBUTTONUP, 10, 10);
+    EXPECT_EQ(GetFocus(), edit);
+    EXPECT_EQ(events.Count(1020, Notify::KillFocus), 0);
+    EXPECT_EQ(events.Count(1013, Notify::SetFocus), 0);
+    EXPECT_EQ(events.Count(1013, Notify::Clicked), 2);
 
     // Pressed, dragged off and released outside: no click.
     Mouse(hot, WM_LBUTTONDOWN, 10, 10);
     Mouse(hot, WM_MOUSEMOVE, 200, 10);
     Mouse(hot, WM_LBUTTONUP, 200, 10);
-    EXPECT_EQ(events.Count(1013, Notify::Clicked), 1);
+    EXPECT_EQ(events.Count(1013, Notify::Clicked), 2);
     EXPECT_EQ(events.hot.back(), (std::pair<int, HotState>{1013, HotState::Normal}));
 
     // Disabled or hidden: the messages still arrive, but nothing is reported.
@@ -191,10 +199,200 @@ TEST_F(Win32UiTest, HotspotReportsItsStatesAndClicksOnlyWhenReleasedOverItself) 
     window->ShowControl(1013, false);
     EXPECT_FALSE(window->IsControlVisible(1013));
     SendMessageW(hot, BM_CLICK, 0, 0);
-    EXPECT_EQ(events.Count(1013, Notify::Clicked), 1);
+    EXPECT_EQ(events.Count(1013, Notify::Clicked), 2);
     window->ShowControl(1013, true);
     SendMessageW(hot, BM_CLICK, 0, 0);
-    EXPECT_EQ(events.Count(1013, Notify::Clicked), 2);
+    EXPECT_EQ(events.Count(1013, Notify::Clicked), 3);
+}
+
+// A page of the road as the core builds it: fields, then hotspots, one disabled.
+class Win32KeyboardTest : public Win32UiTest {
+protected:
+    void SetUp() override {
+        Win32UiTest::SetUp();
+        // The next page, made and given its focus before it is shown.
+        next = ui.CreateWindow(nextEvents, {100, 80, 800, 600}, {false, "CZavroPPPoE"});
+        ASSERT_NE(next, nullptr);
+        next->SetBackground(Image(800, 600, 0xFF336699u));
+        next->CreateControl(1036, ControlKind::Edit, {100, 100, 150, 20});
+        next->CreateControl(1037, ControlKind::PasswordEdit, {100, 130, 150, 20});
+        next->CreateControl(1008, ControlKind::Hotspot, {700, 40, 60, 30});
+        next->CreateControl(1016, ControlKind::Hotspot, {500, 500, 80, 30});
+        next->CreateControl(1013, ControlKind::Hotspot, {600, 500, 80, 30});
+        next->EnableControl(1008, false);
+        next->SetTabOrder({1008, 1036, 1037, 1016, 1013});
+        next->SetAccessibleText(0, "PPPoE", "Type the user name & password.");
+        next->SetAccessibleText(1036, "User name", "");
+        next->SetAccessibleText(1037, "Password", "");
+        next->SetAccessibleText(1008, "Exit", "");
+        next->SetAccessibleText(1016, "Back", "");
+        next->SetAccessibleText(1013, "Next & go on", "");
+        state = ui.LiveWindows().back();
+    }
+    HWND Of(int id) { return static_cast<HWND>(ControlHandle(*state, id)); }
+    // A key as the keyboard gives it: through the queue to the focused window.
+    void Press(UINT vk, bool shift = false) {
+        BYTE keys[256] = {};
+        GetKeyboardState(keys);
+        keys[VK_SHIFT] = shift ? 0x80 : 0;
+        SetKeyboardState(keys);
+        PostMessageW(GetFocus(), WM_KEYDOWN, vk, 1);
+        PostMessageW(GetFocus(), WM_KEYUP, vk, 0xC0000001);
+        ui.Pump();
+        keys[VK_SHIFT] = 0;
+        SetKeyboardState(keys);
+    }
+    int Focused() { return next->FocusedControl(); }
+
+    test::FakeEvents nextEvents;
+    std::unique_ptr<IWindow> next;
+    std::shared_ptr<WindowState> state;
+};
+
+TEST_F(Win32KeyboardTest, TabWalksTheOrderAndHotspotsReportTheirFocus) {
+    // Before it is shown: the control the core chose, told to nobody yet.
+    next->SetFocus(1013);
+    EXPECT_EQ(Focused(), 1013);
+    EXPECT_NE(GetFocus(), Of(1013));
+    EXPECT_EQ(nextEvents.Count(1013, Notify::SetFocus), 0);
+    next->Show(true);
+    ui.Pump();
+    EXPECT_EQ(GetFocus(), Of(1013));
+    EXPECT_EQ(Focused(), 1013);
+    EXPECT_EQ(nextEvents.Count(1013, Notify::SetFocus), 1);
+
+    // Tab wraps past the disabled Exit to the first field, whose text it selects.
+    next->SetText(1036, "1500");
+    Press(VK_TAB);
+    EXPECT_EQ(Focused(), 1036);
+    EXPECT_EQ(nextEvents.Count(1013, Notify::KillFocus), 1);
+    EXPECT_EQ(nextEvents.Count(1036, Notify::SetFocus), 1);
+    DWORD from = 9, to = 0;
+    SendMessageW(Of(1036), EM_GETSEL, reinterpret_cast<WPARAM>(&from),
+                 reinterpret_cast<LPARAM>(&to));
+    EXPECT_EQ(from, 0u);
+    EXPECT_EQ(to, 4u);
+    // Space types in a field.
+    Press(VK_SPACE);
+    EXPECT_EQ(next->GetText(1036), " ");
+    Press(VK_TAB);
+    Press(VK_TAB);
+    EXPECT_EQ(Focused(), 1016);
+    EXPECT_EQ(nextEvents.Count(1016, Notify::SetFocus), 1);
+    // Shift+Tab goes back; from the first, it wraps to the last (Exit enabled now).
+    Press(VK_TAB, true);
+    EXPECT_EQ(Focused(), 1037);
+    Press(VK_TAB, true);
+    Press(VK_TAB, true);
+    EXPECT_EQ(Focused(), 1013);
+    next->EnableControl(1008, true);
+    next->ShowControl(1016, false);
+    Press(VK_TAB);
+    EXPECT_EQ(Focused(), 1008);
+    Press(VK_TAB, true);
+    EXPECT_EQ(Focused(), 1013);
+    Press(VK_TAB, true);  // the hidden Back is skipped
+    EXPECT_EQ(Focused(), 1037);
+    Press(VK_TAB);
+
+    // The core hears every key first; one it swallows moves nothing.
+    nextEvents.keyDown = [](Key key) { return key == Key::Tab; };
+    Press(VK_TAB);
+    EXPECT_EQ(Focused(), 1013);
+    // Enter and Space on a hotspot are the core's to click (through FocusedControl): the
+    // button does not click as well.
+    nextEvents.keyDown = [](Key) { return false; };
+    Press(VK_SPACE);
+    Press(VK_RETURN);
+    EXPECT_EQ(nextEvents.Count(1013, Notify::Clicked), 0);
+    EXPECT_EQ(nextEvents.keys, (std::vector<Key>{Key::Tab, Key::Space, Key::Tab, Key::Tab, Key::Tab,
+                                                 Key::Tab, Key::Tab, Key::Tab, Key::Tab, Key::Tab,
+                                                 Key::Tab, Key::Tab, Key::Space, Key::Enter}));
+
+    // Back from a message box (any other window), the focus returns where it was.
+    const int left = nextEvents.Count(1013, Notify::KillFocus);
+    SetFocus(Page());
+    EXPECT_EQ(nextEvents.Count(1013, Notify::KillFocus), left + 1);
+    SetActiveWindow(static_cast<HWND>(HwndOf(*state)));
+    EXPECT_EQ(GetFocus(), Of(1013));
+}
+
+// What a screen reader gets through oleacc: the page's name and text, its controls in Tab
+// order, hotspots as push buttons it can press, a password field's name but not its text.
+TEST_F(Win32KeyboardTest, ScreenReadersReadPushButtonsAndNamedFields) {
+    next->Show(true);
+    next->SetText(1037, "s3cret");
+    ui.Pump();
+    const auto text = [](BSTR b) {
+        std::wstring t = b != nullptr ? b : L"(none)";
+        SysFreeString(b);
+        return Narrow(t);
+    };
+    VARIANT self{};
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    IAccessible* page = nullptr;
+    ASSERT_EQ(AccessibleObjectFromWindow(static_cast<HWND>(HwndOf(*state)), OBJID_CLIENT,
+                                         __uuidof(IAccessible), reinterpret_cast<void**>(&page)),
+              S_OK);
+    BSTR b = nullptr;
+    page->get_accName(self, &b);
+    EXPECT_EQ(text(b), "PPPoE");
+    b = nullptr;
+    page->get_accDescription(self, &b);
+    EXPECT_EQ(text(b), "Type the user name & password.");
+
+    VARIANT children[8];
+    LONG got = 0;
+    ASSERT_TRUE(SUCCEEDED(AccessibleChildren(page, 0, 8, children, &got)));
+    std::vector<std::pair<std::string, LONG>> seen;
+    for (LONG i = 0; i < got; ++i) {
+        ASSERT_EQ(children[i].vt, VT_DISPATCH);
+        IAccessible* child = nullptr;
+        children[i].pdispVal->QueryInterface(__uuidof(IAccessible),
+                                             reinterpret_cast<void**>(&child));
+        children[i].pdispVal->Release();
+        ASSERT_NE(child, nullptr);
+        b = nullptr;
+        child->get_accName(self, &b);
+        VARIANT role{};
+        child->get_accRole(self, &role);
+        seen.emplace_back(text(b), role.lVal);
+        if (i == 2) {  // the password: never read out
+            b = nullptr;
+            EXPECT_EQ(child->get_accValue(self, &b), E_ACCESSDENIED);
+            EXPECT_EQ(b, nullptr);
+        }
+        child->Release();
+    }
+    EXPECT_EQ(seen, (std::vector<std::pair<std::string, LONG>>{
+                        {"Exit", ROLE_SYSTEM_PUSHBUTTON},
+                        {"User name", ROLE_SYSTEM_TEXT},
+                        {"Password", ROLE_SYSTEM_TEXT},
+                        {"Back", ROLE_SYSTEM_PUSHBUTTON},
+                        {"Next & go on", ROLE_SYSTEM_PUSHBUTTON}}));
+    page->Release();
+
+    // Asked of the focused window itself, as a reader does on a focus event; pressing it
+    // clicks, with a mouse click's rules (a disabled one does nothing).
+    for (const int id : {1013, 1008}) {
+        IAccessible* button = nullptr;
+        ASSERT_EQ(AccessibleObjectFromWindow(Of(id), OBJID_CLIENT, __uuidof(IAccessible),
+                                             reinterpret_cast<void**>(&button)),
+                  S_OK);
+        VARIANT role{};
+        button->get_accRole(self, &role);
+        EXPECT_EQ(role.lVal, ROLE_SYSTEM_PUSHBUTTON) << id;
+        VARIANT st{};
+        button->get_accState(self, &st);
+        EXPECT_EQ((st.lVal & STATE_SYSTEM_UNAVAILABLE) != 0, id == 1008) << id;
+        EXPECT_EQ(button->accDoDefaultAction(self), S_OK);
+        button->Release();
+    }
+    ui.Pump();
+    EXPECT_EQ(nextEvents.Count(1013, Notify::Clicked), 1);
+    EXPECT_EQ(nextEvents.Count(1008, Notify::Clicked), 0);
+    EXPECT_EQ(nextEvents.Count(1013, Notify::SetFocus), 0);  // pressed, not focused
 }
 
 TEST_F(Win32UiTest, EditsKeepTheirLimitMaskAndReportOnlyTheUsersChanges) {
@@ -330,8 +528,8 @@ TEST_F(Win32UiTest, RunBlockingPaintsLetsExitThroughDropsInputAndHoldsDeliveries
         waitCursor = GetCursor() == wait && ui.WaitCursorDepth() == 1;
         SetEvent(painted);
     };
-    events.onControl = [&](int id, Notify) {
-        if (id != 1008) return;
+    events.onControl = [&](int id, Notify code) {
+        if (id != 1008 || code != Notify::Clicked) return;
         deliveredAtExit = order.size();
         framesAtExit = frames;
         window->KillTimer(6);  // killed while its ticks are held: none comes
@@ -345,6 +543,9 @@ TEST_F(Win32UiTest, RunBlockingPaintsLetsExitThroughDropsInputAndHoldsDeliveries
         PostMessageW(h, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(5, 5));
         PostMessageW(h, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
     };
+    // Exit has the keyboard focus: of the keys, only Enter and Space may reach the core.
+    window->SetTabOrder({1036, 1013, 1008});
+    window->SetFocus(1008);
     inWait = true;
     ui.RunBlocking([&] {
         poster->Post(0x401);
@@ -356,6 +557,9 @@ TEST_F(Win32UiTest, RunBlockingPaintsLetsExitThroughDropsInputAndHoldsDeliveries
         poster->Post(0x402);
         click(next);
         PostMessageW(next, WM_KEYDOWN, VK_RETURN, 1);
+        PostMessageW(exit, WM_KEYDOWN, VK_TAB, 1);  // the focus stays on Exit
+        PostMessageW(exit, WM_KEYDOWN, 'A', 1);
+        PostMessageW(exit, WM_KEYDOWN, VK_RETURN, 1);
         SendMessageW(edit, WM_CHAR, L'x', 1);  // the edit's notification goes unheard
         click(exit);
         exitWait = WaitForSingleObject(exited, 5000);
@@ -384,7 +588,8 @@ TEST_F(Win32UiTest, RunBlockingPaintsLetsExitThroughDropsInputAndHoldsDeliveries
     SendMessageW(next, WM_LBUTTONUP, 0, MAKELPARAM(5, 5));
     EXPECT_EQ(events.Count(1013, Notify::Clicked), 0);
     EXPECT_EQ(events.Count(1008, Notify::Clicked), 1);
-    EXPECT_TRUE(events.keys.empty());
+    EXPECT_EQ(events.keys, std::vector<Key>{Key::Enter});
+    EXPECT_EQ(GetFocus(), exit);
     EXPECT_EQ(events.Count(1036, Notify::Changed), 0);
     for (const auto& [id, state] : events.hot) EXPECT_EQ(id, 1008);
     EXPECT_NE(std::find(events.hot.begin(), events.hot.end(),
@@ -427,6 +632,22 @@ TEST_F(Win32UiTest, KeysReachTheCoreFirstAndEnterEndsTheWaitDialog) {
     EXPECT_EQ(SendMessageW(bar, PBM_GETPOS, 0, 0), 40);
     dialog->SetProgress(1062, 140);
     EXPECT_EQ(dialog->GetText(1062), "100");
+    // What a screen reader reads of it.
+    IAccessible* progress = nullptr;
+    ASSERT_EQ(AccessibleObjectFromWindow(bar, OBJID_CLIENT, __uuidof(IAccessible),
+                                         reinterpret_cast<void**>(&progress)),
+              S_OK);
+    VARIANT self{};
+    self.vt = VT_I4;
+    self.lVal = CHILDID_SELF;
+    VARIANT role{};
+    progress->get_accRole(self, &role);
+    EXPECT_EQ(role.lVal, ROLE_SYSTEM_PROGRESSBAR);
+    BSTR value = nullptr;
+    progress->get_accValue(self, &value);
+    EXPECT_STREQ(value, L"100%");
+    SysFreeString(value);
+    progress->Release();
     // Its label shows the whole wrapped text, though the core gave it room for less.
     dialog->CreateControl(1061, ControlKind::StaticText, {8, 10, 194, 26});
     const std::wstring text =
@@ -444,7 +665,8 @@ TEST_F(Win32UiTest, KeysReachTheCoreFirstAndEnterEndsTheWaitDialog) {
     EXPECT_GT(needed.bottom, 26);  // more than two lines
     EXPECT_GE(shown.bottom, needed.bottom);
     EXPECT_EQ(dialog->ControlRect(1061), (Rect{8, 10, 194, 26}));
-    // Escape swallowed by the core first, then Enter that it lets through ends the run.
+    // Escape swallowed by the core first; Tab and Space that it lets through do not end
+    // the run, the Enter after them does.
     bool swallow = true;
     dialogEvents.keyDown = [&](Key) { return swallow; };
     PostMessageW(dialogHwnd, WM_KEYDOWN, VK_ESCAPE, 1);
@@ -452,13 +674,15 @@ TEST_F(Win32UiTest, KeysReachTheCoreFirstAndEnterEndsTheWaitDialog) {
     dialogEvents.onTimer = [&](int) {
         pageDisabled = !IsWindowEnabled(Page());
         swallow = false;
+        PostMessageW(dialogHwnd, WM_KEYDOWN, VK_TAB, 1);
+        PostMessageW(dialogHwnd, WM_KEYDOWN, VK_SPACE, 1);
         PostMessageW(dialogHwnd, WM_KEYDOWN, VK_RETURN, 1);
         dialog->KillTimer(5);
     };
     dialog->SetTimer(5, 1);
     EXPECT_EQ(dialog->RunModal(), 1);
     EXPECT_TRUE(pageDisabled);  // modal to the pages
-    EXPECT_EQ(dialogEvents.keys, (std::vector<Key>{Key::Escape, Key::Enter}));
+    EXPECT_EQ(dialogEvents.keys, (std::vector<Key>{Key::Escape, Key::Tab, Key::Space, Key::Enter}));
     EXPECT_TRUE(IsWindowEnabled(Page()));  // the pages take input again
     EXPECT_FALSE(dialog->IsVisible());
 

@@ -1,5 +1,6 @@
 # Shared by the whole-program runs of Zavro.exe under Wine (sourced, not run): the Linux
-# simulator on loopback, the program with its automation script, and the checks.
+# simulator on loopback, the program with its automation script, a display for real input,
+# and the checks.
 
 # start_simulator <port> <internet port> [simulator options...]; needs $sim.
 start_simulator() {
@@ -37,4 +38,44 @@ finish() {
   check "loopback guard" 0 "$(grep -c non-loopback "$work/output.txt")"
   [ $fail -eq 0 ] || { echo "--- program output"; cat "$work/output.txt"; }
   exit $fail
+}
+
+# start_display: a private Xvfb display with a window manager, and Wine started anew on it;
+# needs $work. stop_display ends all three.
+start_display() {
+  # A free display, which the server picks and tells.
+  Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$work/display" >/dev/null 2>&1 &
+  xvfb=$!
+  for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.05; done
+  display=:$(head -1 "$work/display")
+  export DISPLAY=$display
+  # A window manager, as on any desktop: without one, Wine waits two seconds for it whenever
+  # a shown window goes away (a page closing, Exit).
+  openbox >/dev/null 2>&1 </dev/null &
+  wm=$!
+  # A Wine server started before (with no display) keeps its desktop there: start anew, so
+  # that the desktop and every window of this run live on this display, and have Wine's
+  # services up before the first timed step.
+  wineserver -k >/dev/null 2>&1 </dev/null || true
+  wineserver -w >/dev/null 2>&1 </dev/null || true
+  wine cmd /c exit 0 >/dev/null 2>&1 </dev/null || true
+}
+stop_display() {
+  wineserver -k >/dev/null 2>&1 </dev/null || true  # nothing of Wine outlives the display
+  kill $wm $xvfb 2>/dev/null
+  wait $xvfb 2>/dev/null
+}
+
+# await <stamp prefix> [after line]: the line number of that stamp in $work/timing.log.
+await() {
+  local n
+  for _ in $(seq 600); do
+    n=$(awk -v p="$1" -v a="${2:-0}" 'NR > a && index($0, p) == 1 { print NR; exit }' \
+      "$work/timing.log" 2>/dev/null)
+    [ -n "$n" ] && { echo "$n"; return 0; }
+    sleep 0.05
+  done
+  echo "FAILED: no '$1' in the timing log" >&2
+  echo 0
+  return 1
 }

@@ -19,6 +19,7 @@
 
 #include "platform/posix/RunLogs.h"
 #include "platform/posix/TimeScale.h"
+#include "platform/win32/Win32Access.h"
 #include "platform/win32/Win32Automation.h"
 #include "platform/win32/Win32System.h"
 
@@ -62,6 +63,7 @@ struct Control {
     HotState hot = HotState::Normal;
     bool pressed = false;
     bool tracking = false;
+    std::wstring accessName;  // what screen readers call it
 };
 
 struct PostGate {
@@ -214,7 +216,12 @@ struct WindowState {
     bool modalRunning = false;
     bool modalDone = false;
     int modalCode = -1;
-    int settingText = 0;  // programmatic changes in progress report nothing
+    int settingText = 0;        // programmatic changes in progress report nothing
+    std::vector<int> tabOrder;  // empty: the dialog manager's order (the wait dialog)
+    // The control that last had the focus or was given it: it gets the focus again
+    // whenever the window is activated (shown, or back from a message box).
+    int focusWanted = 0;
+    std::wstring accessName, accessDescription;
     std::shared_ptr<PostGate> gate = std::make_shared<PostGate>();
 
     template <class F>
@@ -253,6 +260,15 @@ struct WindowState {
         }
         return 0;
     }
+    // The control that has the keyboard focus, or 0.
+    int FocusedId() const {
+        const HWND focus = GetFocus();
+        return focus == nullptr ? 0 : IdOf(focus);
+    }
+    bool Usable(int id) const {
+        const Control* c = Find(id);
+        return c != nullptr && IsWindowVisible(c->hwnd) && IsWindowEnabled(c->hwnd);
+    }
 };
 
 namespace {
@@ -267,6 +283,40 @@ std::shared_ptr<WindowState> StateOf(HWND hwnd) {
         return nullptr;
     }
     return *holder;
+}
+
+// What screen readers are told of a page window or of one of its controls.
+AccessFacts AccessFactsOf(HWND h) {
+    AccessFacts facts;
+    const std::shared_ptr<WindowState> s = StateOf(GetAncestor(h, GA_ROOT));
+    if (!s || !s->alive) return facts;
+    if (h == s->hwnd) {
+        facts.known = true;
+        facts.name = s->accessName;
+        facts.description = s->accessDescription;
+        for (const int id : s->tabOrder)
+            if (const Control* c = s->Find(id)) facts.children.push_back(c->hwnd);
+        return facts;
+    }
+    const Control* c = s->Find(s->IdOf(h));
+    if (c == nullptr) return facts;
+    facts.known = true;
+    facts.name = c->accessName;  // an address field's four parts read the field's name
+    facts.pushButton = c->kind == ControlKind::Hotspot && c->hwnd == h;
+    facts.secret = c->kind == ControlKind::PasswordEdit;
+    if (c->kind == ControlKind::Progress)
+        facts.percent = static_cast<int>(SendMessageW(c->hwnd, PBM_GETPOS, 0, 0));
+    return facts;
+}
+
+// Fields answer screen readers with the name the core gave them.
+LRESULT CALLBACK FieldProc(HWND h, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, DWORD_PTR) {
+    if (msg == WM_GETOBJECT) {
+        if (const LRESULT answer = AnswerGetObject(h, wp, lp, AccessFactsOf)) return answer;
+    } else if (msg == WM_NCDESTROY) {
+        RemoveWindowSubclass(h, FieldProc, 0);
+    }
+    return DefSubclassProc(h, msg, wp, lp);
 }
 
 void SetHot(WindowState& s, int id, HotState state) {
@@ -296,6 +346,25 @@ LRESULT CALLBACK HotspotProc(HWND h, UINT msg, WPARAM wp, LPARAM lp, UINT_PTR, D
     GetClientRect(h, &client);
     const POINT at{GET_X_LPARAM(lp), GET_Y_LPARAM(lp)};
     switch (msg) {
+        case WM_SETFOCUS:
+        case WM_KILLFOCUS: {
+            // Only the Tab order and the core give a hotspot the focus.
+            const LRESULT result = DefSubclassProc(h, msg, wp, lp);
+            if (msg == WM_SETFOCUS) s->focusWanted = id;
+            s->Report(id, msg == WM_SETFOCUS ? Notify::SetFocus : Notify::KillFocus);
+            return result;
+        }
+        case WM_KEYDOWN:
+        case WM_KEYUP:
+            // The core clicks the focused hotspot on the space bar: the button must not too.
+            if (wp == VK_SPACE) return 0;
+            break;
+        case WM_CHAR:
+            if (wp == L' ') return 0;
+            break;
+        case WM_GETOBJECT:
+            if (const LRESULT answer = AnswerGetObject(h, wp, lp, AccessFactsOf)) return answer;
+            break;
         case WM_MOUSEMOVE: {
             if (!c->tracking) {
                 TRACKMOUSEEVENT track{sizeof(track), TME_LEAVE, h, 0};
@@ -410,15 +479,18 @@ void HandleCommand(WindowState& s, int id, int code) {
         case ControlKind::Edit:
         case ControlKind::PasswordEdit:
             if (code == EN_CHANGE && s.settingText == 0) s.Report(id, Notify::Changed);
+            if (code == EN_SETFOCUS) s.focusWanted = id;
             if (code == EN_SETFOCUS) s.Report(id, Notify::SetFocus);
             if (code == EN_KILLFOCUS) s.Report(id, Notify::KillFocus);
             break;
         case ControlKind::IpAddress:
+            if (code == EN_SETFOCUS) s.focusWanted = id;
             if (code == EN_SETFOCUS) s.Report(id, Notify::SetFocus);
             if (code == EN_KILLFOCUS) s.Report(id, Notify::KillFocus);
             break;
         case ControlKind::DropList:
             if (code == CBN_SELCHANGE && s.settingText == 0) s.Report(id, Notify::SelChange);
+            if (code == CBN_SETFOCUS) s.focusWanted = id;
             if (code == CBN_SETFOCUS) s.Report(id, Notify::SetFocus);
             if (code == CBN_KILLFOCUS) s.Report(id, Notify::KillFocus);
             break;
@@ -467,6 +539,44 @@ void DeliverPosted(const std::shared_ptr<WindowState>& s, unsigned message) {
     if (!OnlyRepaints(message) && HoldWhileBusy([s, message] { DeliverPosted(s, message); }))
         return;
     s->Call([message](IWindowEvents& e) { e.OnPosted(message); });
+}
+
+void FocusControl(WindowState& s, int id, bool selectAll) {
+    Control* c = s.Find(id);
+    if (c == nullptr) return;
+    s.focusWanted = id;
+    const HWND h = c->hwnd;
+    if (c->kind == ControlKind::IpAddress) {
+        SendMessageW(h, IPM_SETFOCUS, 0, 0);
+    } else {
+        ::SetFocus(h);
+    }
+    // Reached by Tab, an edit's text is selected, so that typing replaces it. The focus
+    // may have started a wait that closed the page meanwhile.
+    const Control* now = s.Find(id);
+    if (selectAll && now != nullptr && now->hwnd == h && GetFocus() == h &&
+        (now->kind == ControlKind::Edit || now->kind == ControlKind::PasswordEdit)) {
+        SendMessageW(h, EM_SETSEL, 0, -1);
+    }
+}
+
+// Tab: the next usable control of the order after the focused one (Shift+Tab: the one
+// before), wrapping at the ends. False: the window keeps no order of its own.
+bool MoveFocus(WindowState& s, bool backwards) {
+    const std::vector<int> order = s.tabOrder;  // the focus change may rebuild it
+    if (order.empty()) return false;
+    const int n = static_cast<int>(order.size());
+    const auto found = std::find(order.begin(), order.end(), s.FocusedId());
+    const int from =
+        found != order.end() ? static_cast<int>(found - order.begin()) : (backwards ? n : -1);
+    for (int step = 1; step <= n; ++step) {
+        const int i = ((from + (backwards ? -step : step)) % n + n) % n;
+        if (s.Usable(order[i])) {
+            if (order[i] != s.FocusedId()) FocusControl(s, order[i], true);
+            return true;
+        }
+    }
+    return true;
 }
 
 void EndModalRun(WindowState& s, int code) {
@@ -530,6 +640,18 @@ LRESULT CALLBACK PageProc(HWND hwnd, UINT msg, WPARAM wp, LPARAM lp) {
         case WM_TIMER:
             DeliverTimer(s, static_cast<int>(wp));
             return 0;
+        case WM_ACTIVATE:
+            // As a dialog does: the focus goes back where it was, or where the core put it
+            // before the window was shown.
+            if (LOWORD(wp) != WA_INACTIVE && HIWORD(wp) == 0 && s->alive &&
+                s->Usable(s->focusWanted) && s->FocusedId() != s->focusWanted) {
+                FocusControl(*s, s->focusWanted, false);
+                return 0;
+            }
+            break;
+        case WM_GETOBJECT:
+            if (const LRESULT answer = AnswerGetObject(hwnd, wp, lp, AccessFactsOf)) return answer;
+            break;
         case kMsgPosted:
             DeliverPosted(s, static_cast<unsigned>(wp));
             return 0;
@@ -636,7 +758,14 @@ public:
         HWND h = Hwnd();
         if (h == nullptr) return;
         ShowWindow(h, visible ? SW_SHOW : SW_HIDE);
-        if (visible) SetForegroundWindow(h);
+        if (!visible) return;
+        SetForegroundWindow(h);
+        // Activation gives the focus to the control chosen meanwhile; where the window was
+        // not activated, the focus is moved all the same (as the core asked).
+        if (m_s->alive && m_s->Usable(m_s->focusWanted) && m_s->FocusedId() != m_s->focusWanted &&
+            GetActiveWindow() == h) {
+            FocusControl(*m_s, m_s->focusWanted, false);
+        }
     }
     bool IsVisible() const override {
         HWND h = Hwnd();
@@ -712,6 +841,18 @@ public:
         SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(GetStockObject(DEFAULT_GUI_FONT)),
                      FALSE);
         if (kind == ControlKind::Hotspot) SetWindowSubclass(child, HotspotProc, 0, 0);
+        if (kind == ControlKind::Edit || kind == ControlKind::PasswordEdit ||
+            kind == ControlKind::DropList || kind == ControlKind::Progress) {
+            SetWindowSubclass(child, FieldProc, 0, 0);
+        }
+        if (kind == ControlKind::IpAddress) {
+            SetWindowSubclass(child, FieldProc, 0, 0);
+            // Its four parts take the focus: each is read with the field's name.
+            for (HWND part = GetWindow(child, GW_CHILD); part != nullptr;
+                 part = GetWindow(part, GW_HWNDNEXT)) {
+                SetWindowSubclass(part, FieldProc, 0, 0);
+            }
+        }
         if (kind == ControlKind::Progress) SendMessageW(child, PBM_SETRANGE32, 0, 100);
         Control c;
         c.kind = kind;
@@ -791,13 +932,14 @@ public:
         SendMessageW(c->hwnd, EM_LIMITTEXT, maxChars > 0 ? static_cast<WPARAM>(maxChars) : 0, 0);
     }
     void SetFocus(int id) override {
-        Control* c = m_s->Find(id);
-        if (c == nullptr) return;
-        if (c->kind == ControlKind::IpAddress) {
-            SendMessageW(c->hwnd, IPM_SETFOCUS, 0, 0);
-        } else {
-            ::SetFocus(c->hwnd);
+        if (m_s->Find(id) == nullptr) return;
+        // A window not shown yet is not activated for it: the control gets the focus when
+        // the window is.
+        if (!IsWindowVisible(m_s->hwnd)) {
+            m_s->focusWanted = id;
+            return;
         }
+        FocusControl(*m_s, id, false);
     }
     void SetFace(int id, const Image& face) override {
         Control* c = m_s->Find(id);
@@ -845,9 +987,44 @@ public:
         FitLabel(*m_s, *c);
         InvalidateRect(c->hwnd, nullptr, FALSE);
     }
-    void SetTabOrder(const std::vector<int>&) override {}
-    int FocusedControl() const override { return 0; }
-    void SetAccessibleText(int, const std::string&, const std::string&) override {}
+    void SetTabOrder(const std::vector<int>& ids) override {
+        m_s->tabOrder.clear();
+        for (const int id : ids)
+            if (m_s->Find(id) != nullptr) m_s->tabOrder.push_back(id);
+    }
+    int FocusedControl() const override {
+        HWND h = Hwnd();
+        if (h == nullptr) return 0;
+        if (const int id = m_s->FocusedId()) return id;
+        // Not active: the control that gets the focus once it is.
+        return GetActiveWindow() != h && m_s->Find(m_s->focusWanted) != nullptr ? m_s->focusWanted
+                                                                                : 0;
+    }
+    void SetAccessibleText(int id, const std::string& name,
+                           const std::string& description) override {
+        HWND h = Hwnd();
+        if (h == nullptr) return;
+        if (id == 0) {
+            m_s->accessName = Widen(name);
+            m_s->accessDescription = Widen(description);
+            NotifyWinEvent(EVENT_OBJECT_NAMECHANGE, h, OBJID_CLIENT, CHILDID_SELF);
+            NotifyWinEvent(EVENT_OBJECT_DESCRIPTIONCHANGE, h, OBJID_CLIENT, CHILDID_SELF);
+            return;
+        }
+        Control* c = m_s->Find(id);
+        if (c == nullptr) return;
+        c->accessName = Widen(name);
+        if (c->kind == ControlKind::Hotspot) {
+            // Tools that read a button's text rather than ask it: "&" is no mnemonic.
+            std::wstring text;
+            for (const wchar_t ch : c->accessName) {
+                if (ch == L'&') text += L'&';
+                text += ch;
+            }
+            SetWindowTextW(c->hwnd, text.c_str());
+        }
+        NotifyWinEvent(EVENT_OBJECT_NAMECHANGE, c->hwnd, OBJID_CLIENT, CHILDID_SELF);
+    }
     void SetProgress(int id, int percent) override {
         Control* c = m_s->Find(id);
         if (c == nullptr || c->kind != ControlKind::Progress) return;
@@ -1045,6 +1222,7 @@ Win32Toolkit::Win32Toolkit() {
 Win32Toolkit::~Win32Toolkit() {
     m_automation.reset();
     if (m_messageWindow != nullptr) DestroyWindow(static_cast<HWND>(m_messageWindow));
+    EndAccess();
     if (g_toolkit == this) g_toolkit = nullptr;
 }
 
@@ -1144,6 +1322,25 @@ bool IsProgramEndHotspot(HWND hwnd) {
     return c != nullptr && c->hwnd == hwnd && c->kind == ControlKind::Hotspot && s->EndsProgram(id);
 }
 
+// During a wait: the mouse on a program-ending hotspot, and Enter or Space while one has
+// the focus; the focus itself stays where it is.
+bool HeardWhileBusy(const MSG& msg) {
+    switch (msg.message) {
+        case WM_KEYDOWN:
+        case WM_KEYUP:
+            return (msg.wParam == VK_RETURN || msg.wParam == VK_SPACE) &&
+                   IsProgramEndHotspot(msg.hwnd);
+        case WM_CHAR:
+            return (msg.wParam == L'\r' || msg.wParam == L' ') && IsProgramEndHotspot(msg.hwnd);
+        case WM_SYSKEYDOWN:
+        case WM_SYSKEYUP:
+        case WM_SYSCHAR:
+            return false;
+        default:
+            return IsProgramEndHotspot(msg.hwnd);
+    }
+}
+
 }  // namespace
 
 void Win32Toolkit::RunBlocking(const std::function<void()>& work) {
@@ -1201,7 +1398,7 @@ void Win32Toolkit::PumpWhileBusy() {
             m_quitWhileBusy = static_cast<int>(msg.wParam);
             continue;
         }
-        if (IsUserInput(msg.message) && !IsProgramEndHotspot(msg.hwnd)) continue;
+        if (IsUserInput(msg.message) && !HeardWhileBusy(msg)) continue;
         Dispatch(&msg);
     }
 }
@@ -1266,15 +1463,21 @@ void Win32Toolkit::Dispatch(void* message) {
             Key key = Key::Other;
             if (msg.wParam == VK_RETURN) key = Key::Enter;
             if (msg.wParam == VK_ESCAPE) key = Key::Escape;
+            if (msg.wParam == VK_SPACE) key = Key::Space;
+            if (msg.wParam == VK_TAB) key = Key::Tab;
             bool swallowed = false;
             s->Call([&](IWindowEvents& e) { swallowed = e.OnKeyDown(key); });
             if (swallowed || !s->alive) return;
-            if (key != Key::Other && InModal(*s)) {
+            if ((key == Key::Enter || key == Key::Escape) && InModal(*s)) {
                 EndModalRun(*s, key == Key::Enter ? 1 : 2);
                 return;
             }
-            // Tab moves between the fields, as in a dialog.
-            if (msg.wParam == VK_TAB && IsDialogMessageW(root, &msg)) return;
+            if (key == Key::Tab) {
+                // The page's own order; a window without one (the wait dialog) goes as a
+                // dialog does.
+                if (MoveFocus(*s, GetKeyState(VK_SHIFT) < 0)) return;
+                if (IsDialogMessageW(root, &msg)) return;
+            }
         }
     }
     TranslateMessage(&msg);
