@@ -126,6 +126,7 @@ void CZavroSuccess::OnMessage(unsigned message) {
             for (int id : {1009, 1015, 1014, 1010, 1004, 1003, 1013}) ShowControl(id, true);
             if (theApp.GetModel() == 2)
                 for (int id : {1015, 1014, 1013}) ShowControl(id, false);
+            MoveStartFocus();
             m_window->Invalidate();
             return;
         case WM_RESULT_UNREACHABLE:

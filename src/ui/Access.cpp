@@ -64,6 +64,7 @@ const std::map<PictureId, const char*>& PictureNames() {
         n[{"09", 1019}] = "PPPoE (DSL)";
         n[{"09", 1020}] = "PPTP";
         n[{"09", 1021}] = "L2TP";
+        n[{"09", 1022}] = "Telstra BigPond";
         for (const char* p : {"10", "13", "15"}) {
             n[{p, 1030}] = "Host name";
             n[{p, 1031}] = "MAC address";

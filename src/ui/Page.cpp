@@ -129,26 +129,33 @@ void CPage::ApplyTabOrder() {
 
 void CPage::SetInitialFocus() {
     if (!m_window || m_window->FocusedControl() != 0) return;  // the page chose already
+    m_nStartFocus = StartFocusId();
+    if (m_nStartFocus) m_window->SetFocus(m_nStartFocus);
+}
+
+void CPage::MoveStartFocus() {
+    if (!m_window || m_bClosed || m_nStartFocus == 0) return;
+    if (m_window->FocusedControl() != m_nStartFocus) return;  // the user moved it
+    const int start = StartFocusId();
+    if (start == 0 || start == m_nStartFocus) return;
+    const std::string name = BuiltInAccessName(m_strPicture, start);
+    if (name != "Next" && name != "Finish") return;  // only a step button draws the focus
+    m_nStartFocus = start;
+    m_window->SetFocus(start);
+}
+
+int CPage::StartFocusId() {
     const auto usable = [this](int id) {
         return m_window->IsControlVisible(id) && m_window->IsControlEnabled(id);
     };
     for (const int id : m_controlIds)
-        if (m_kinds[id] != ControlKind::Hotspot && TakesFocus(m_kinds[id]) && usable(id)) {
-            m_window->SetFocus(id);
-            return;
-        }
+        if (m_kinds[id] != ControlKind::Hotspot && TakesFocus(m_kinds[id]) && usable(id)) return id;
     // No field: the step's own button (Next, else Finish), else the first hotspot below
     // the header band.
     constexpr int kHeaderBottom = 110;
-    int start = 0;
-    for (const char* name : {"Next", "Finish"}) {
+    for (const char* name : {"Next", "Finish"})
         for (const auto& [id, button] : m_buttons)
-            if (usable(id) && BuiltInAccessName(m_strPicture, id) == name) {
-                start = id;
-                break;
-            }
-        if (start) break;
-    }
+            if (usable(id) && BuiltInAccessName(m_strPicture, id) == name) return id;
     // The first usable hotspot in reading order from top (0: none).
     const auto firstBelow = [&](int top) {
         int first = 0;
@@ -163,10 +170,9 @@ void CPage::SetInitialFocus() {
         }
         return first;
     };
-    if (!start) start = firstBelow(kHeaderBottom);
+    if (const int id = firstBelow(kHeaderBottom)) return id;
     // A page with only header hotspots (the saving page): the first of them.
-    if (!start) start = firstBelow(0);
-    if (start) m_window->SetFocus(start);
+    return firstBelow(0);
 }
 
 void CPage::OnHotspotFocus(CButtonST& button, bool focused) {

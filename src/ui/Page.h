@@ -138,6 +138,9 @@ protected:
     // upload), or enables again the ones that were enabled before.
     void DisablePage();
     void EnablePage();
+    // The page's step button has appeared (Finish once the result is known): the focus
+    // goes to where a person now starts, unless the user has moved it since the page opened.
+    void MoveStartFocus();
 
     CZavroDlg* m_pParent;
     Image m_picture;
@@ -151,6 +154,7 @@ private:
     void ApplyAccess();
     void ApplyTabOrder();
     void SetInitialFocus();
+    int StartFocusId();
     void OnHotspotFocus(CButtonST& button, bool focused);
     static bool TakesFocus(ControlKind kind);
 
@@ -165,6 +169,7 @@ private:
     std::string m_strPicture;  // file name without extension: the key of its texts
     bool m_bInitialised = false;
     int m_nFocusedHotspot = 0;
+    int m_nStartFocus = 0;  // where the page put the focus when it opened
     std::vector<int> m_disabledIds;
     bool m_bPageDisabled = false;
     bool m_bWaitLine = false;  // made and shown

@@ -218,7 +218,7 @@ protected:
             last = v;
             return settled;
         });
-        for (int i = 0; i < 12 && m_focus != m_exit; ++i) Move("Tab");
+        for (int i = 0; i < 12 && m_focus != m_exit; ++i) Move("shift+Tab");
         Act("Return");
     }
 

@@ -20,6 +20,7 @@ namespace zavro::test {
 std::string TableProfile::ReadA(const std::string& path, const std::string& section,
                                 const std::string& key, const std::string& def,
                                 std::size_t maxBytes) {
+    std::lock_guard lock(m_mutex);
     lookups.push_back({path, section, key, false});
     const auto it = values.find(path + "|" + section + "|" + key);
     std::string v = it != values.end() ? it->second : Echoes(key) ? key : def;
@@ -36,6 +37,7 @@ static std::string Narrow(const std::u16string& s) {
 std::u16string TableProfile::ReadW(const std::u16string& path, const std::u16string& section,
                                    const std::u16string& key, const std::u16string& def,
                                    std::size_t maxChars) {
+    std::lock_guard lock(m_mutex);
     lookups.push_back({Narrow(path), Narrow(section), Narrow(key), true});
     const auto it = values.find(Narrow(path) + "|" + Narrow(section) + "|" + Narrow(key));
     if (it == values.end()) return Echoes(Narrow(key)) ? key : def;

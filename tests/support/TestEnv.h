@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -40,6 +41,10 @@ public:
                          const std::u16string& key, const std::u16string& def,
                          std::size_t maxChars) override;
     std::vector<Lookup> lookups;
+
+private:
+    // Workers (the result page's) read texts while the page reads its own on the UI thread.
+    std::mutex m_mutex;
 };
 
 // Writes a solid-colour PNG picture (the decoder reads it whatever the file name says).
