@@ -136,6 +136,9 @@ public:
     // picture says); a hotspot is a push button with this name, a field is named by it.
     virtual void SetAccessibleText(int id, const std::string& name,
                                    const std::string& description) = 0;
+    // A hotspot that toggles (a check box painted on the picture): 0 or 1, read with its
+    // name. Called whenever the state may have changed; other hotspots are never told.
+    virtual void SetAccessibleCheck(int id, int checked) = 0;
 
     // Timers fire OnTimer on the UI thread until killed.
     virtual void SetTimer(int timerId, unsigned milliseconds) = 0;

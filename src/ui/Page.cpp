@@ -330,6 +330,8 @@ void CPage::AddHandIds(std::initializer_list<int> ids) {
 void CPage::RenderFace(CButtonST& button) {
     if (!m_window || m_bClosed) return;
     m_window->SetFace(button.Id(), button.Render(m_picture, m_window->ControlRect(button.Id())));
+    // Every change of a check's state repaints it: screen readers hear of it here.
+    if (button.IsCheckBox()) m_window->SetAccessibleCheck(button.Id(), button.GetCheck());
 }
 
 void CPage::OnControl(int id, Notify code) {

@@ -38,6 +38,8 @@ def walk(node, out):
         if role is not None:
             mark = "*" if states.contains(pyatspi.STATE_FOCUSED) else " "
             line = f"{mark}{role}: {name_of(child)}"
+            if states.contains(pyatspi.STATE_CHECKED):
+                line += " (checked)"
             if role != "label" and not states.contains(pyatspi.STATE_SENSITIVE):
                 line += " (unavailable)"
             if role == "progress":

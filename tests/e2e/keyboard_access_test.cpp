@@ -199,6 +199,11 @@ protected:
         Page("CZavroConnectMode");
         Move("shift+Tab");
         Act("space");
+        // The box painted on the picture is ticked: the reader hears it of the button.
+        m_focus = FocusLine(AwaitView([](const std::string& v) {
+            return FocusLine(v).find(" (checked)") != std::string::npos;
+        }));
+        m_transcript.push_back("focus: " + m_focus);
         Move("Tab");
         Act("Return");
         Page("CZavroPPPoE");

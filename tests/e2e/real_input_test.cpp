@@ -156,7 +156,9 @@ TEST_F(RealInputTest, ExitWhileTheRouterNeverAnswersEndsTheProgram) {
         ASSERT_NE(shown, 0u);
         NoAnswer();
         // The header comes before the fields: one step back from the first field is Exit.
-        if (keyboard) ASSERT_TRUE(s_x->Key("shift+Tab"));
+        if (keyboard) {
+            ASSERT_TRUE(s_x->Key("shift+Tab"));
+        }
         Click(kKeepDefault);  // a click moves no focus to a hotspot
         Await("wait begin", shown);
         Click(kNext);

@@ -189,6 +189,8 @@ TEST_F(QtControlsTest, ScreenReadersGetRolesNamesAndValues) {
     page->CreateControl(1050, ControlKind::Progress, {10, 10, 200, 20});
     page->SetItems(1040, {"Continuous"});
     page->SetSelection(1040, 0);
+    page->CreateControl(1019, ControlKind::Hotspot, {145, 399, 19, 19});
+    page->SetAccessibleCheck(1019, 1);
     page->SetAccessibleText(0, "PPPoE", "Enter the user name.");
     page->SetAccessibleText(1013, "Next", "");
     page->SetAccessibleText(1036, "User name", "");
@@ -213,6 +215,13 @@ TEST_F(QtControlsTest, ScreenReadersGetRolesNamesAndValues) {
     page->EnableControl(1013, false);
     next->actionInterface()->doAction(QAccessibleActionInterface::pressAction());
     EXPECT_EQ(events.Count(1013, Notify::Clicked), 1);  // a disabled hotspot is not pressed
+
+    EXPECT_FALSE(next->state().checkable);
+    QAccessibleInterface* box = QAccessible::queryAccessibleInterface(C(1019));
+    EXPECT_TRUE(box->state().checkable);
+    EXPECT_TRUE(box->state().checked);
+    page->SetAccessibleCheck(1019, 0);
+    EXPECT_FALSE(box->state().checked);
 
     EXPECT_EQ(QAccessible::queryAccessibleInterface(C(1036))->text(QAccessible::Name), "User name");
     // The list's label (hidden: the picture shows it) names the list.

@@ -74,6 +74,10 @@ TEST_F(WanPages, ConnectModeBoxesAreExclusive) {
     ASSERT_TRUE(w.Click(1019));
     EXPECT_EQ(ShownIcon(*w.Control(1019)), 166);
     EXPECT_EQ(ShownIcon(*w.Control(1016)), 165);
+    // A screen reader hears the same as the picture shows.
+    EXPECT_EQ(w.Control(1019)->accessCheck, 1);
+    EXPECT_EQ(w.Control(1016)->accessCheck, 0);
+    EXPECT_EQ(w.Control(1013)->accessCheck, -1);  // Next is no check
     EXPECT_EQ(theApp.GetConnectionType(), 3);
     EXPECT_EQ(theApp.GetConnectionTypeChosen(), 1);
     // Clicking the checked box leaves no type chosen, the number stays.

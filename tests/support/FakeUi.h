@@ -31,6 +31,7 @@ struct FakeControl {
     int progress = 0;
     std::optional<TextStyle> style;
     std::string accessName;  // what a screen reader reads
+    int accessCheck = -1;    // a toggling hotspot's state as a screen reader reads it
 };
 
 class FakeWindow final : public IWindow {
@@ -74,6 +75,9 @@ public:
     int FocusedControl() const override { return m_focus; }
     void SetAccessibleText(int id, const std::string& name,
                            const std::string& description) override;
+    void SetAccessibleCheck(int id, int checked) override {
+        if (auto it = m_controls.find(id); it != m_controls.end()) it->second.accessCheck = checked;
+    }
 
     // Test side.
     // The page's class name (what tests find windows by); Caption() is what the user sees.

@@ -96,6 +96,7 @@ public:
     void SetTabOrder(const std::vector<int>&) override {}
     int FocusedControl() const override { return 0; }
     void SetAccessibleText(int, const std::string&, const std::string&) override {}
+    void SetAccessibleCheck(int, int) override {}
     void SetTimer(int, unsigned) override {}
     void KillTimer(int) override {}
     std::shared_ptr<IPoster> Poster() override { return nullptr; }

@@ -375,6 +375,7 @@ TEST_F(Win32KeyboardTest, ScreenReadersReadPushButtonsAndNamedFields) {
 
     // Asked of the focused window itself, as a reader does on a focus event; pressing it
     // clicks, with a mouse click's rules (a disabled one does nothing).
+    next->SetAccessibleCheck(1013, 1);  // as the core tells of a ticked box
     for (const int id : {1013, 1008}) {
         IAccessible* button = nullptr;
         ASSERT_EQ(AccessibleObjectFromWindow(Of(id), OBJID_CLIENT, __uuidof(IAccessible),
@@ -386,6 +387,7 @@ TEST_F(Win32KeyboardTest, ScreenReadersReadPushButtonsAndNamedFields) {
         VARIANT st{};
         button->get_accState(self, &st);
         EXPECT_EQ((st.lVal & STATE_SYSTEM_UNAVAILABLE) != 0, id == 1008) << id;
+        EXPECT_EQ((st.lVal & STATE_SYSTEM_CHECKED) != 0, id == 1013) << id;
         EXPECT_EQ(button->accDoDefaultAction(self), S_OK);
         button->Release();
     }

@@ -81,6 +81,16 @@ public:
     }
 
     bool TakesInput() const { return m_input; }
+    // -1: no check; else what the box painted on the picture shows.
+    int Check() const { return m_check; }
+    void SetCheck(int checked) {
+        if (checked == m_check) return;
+        m_check = checked;
+        QAccessible::State changed;
+        changed.checked = true;
+        QAccessibleStateChangeEvent event(this, changed);
+        QAccessible::updateAccessibility(&event);
+    }
     // A screen reader's "press": a click, with the rules a mouse click follows.
     void Press() {
         if (m_input && m_page->Alive() && isVisible() && isEnabled())
@@ -167,6 +177,7 @@ private:
     bool m_pressed = false;
     bool m_inside = false;
     HotState m_state = HotState::Normal;
+    int m_check = -1;
 };
 
 // Static text over the picture. A text too long for the rectangle the core gave keeps its
@@ -218,6 +229,13 @@ private:
 class HotspotAccessible final : public QAccessibleWidget {
 public:
     explicit HotspotAccessible(FaceWidget* face) : QAccessibleWidget(face, QAccessible::Button) {}
+    QAccessible::State state() const override {
+        QAccessible::State s = QAccessibleWidget::state();
+        const int check = static_cast<FaceWidget*>(widget())->Check();
+        s.checkable = check >= 0;
+        s.checked = check > 0;
+        return s;
+    }
     QStringList actionNames() const override { return {pressAction()}; }
     void doAction(const QString& action) override {
         if (action == pressAction()) static_cast<FaceWidget*>(widget())->Press();
@@ -606,6 +624,11 @@ void PageWidget::SetAccessibleText(int id, const std::string& name,
             part->setAccessibleName(QString::fromStdString(name));
 }
 
+void PageWidget::SetAccessibleCheck(int id, int checked) {
+    if (KindOf(id) == ControlKind::Hotspot)
+        static_cast<FaceWidget*>(ControlWidget(id))->SetCheck(checked > 0 ? 1 : 0);
+}
+
 void PageWidget::SetTimer(int timerId, unsigned milliseconds) {
     QTimer* timer = m_timers.value(timerId, nullptr);
     if (timer == nullptr) {
@@ -940,6 +963,9 @@ int QtWindow::FocusedControl() const {
 }
 void QtWindow::SetAccessibleText(int id, const std::string& name, const std::string& description) {
     if (m_page) m_page->SetAccessibleText(id, name, description);
+}
+void QtWindow::SetAccessibleCheck(int id, int checked) {
+    if (m_page) m_page->SetAccessibleCheck(id, checked);
 }
 void QtWindow::SetTimer(int timerId, unsigned milliseconds) {
     if (m_page) m_page->SetTimer(timerId, milliseconds);

@@ -74,6 +74,7 @@ public:
     void SetTabOrder(const std::vector<int>& ids);
     int FocusedControl() const;
     void SetAccessibleText(int id, const std::string& name, const std::string& description);
+    void SetAccessibleCheck(int id, int checked);
 
     void SetTimer(int timerId, unsigned milliseconds);
     void KillTimer(int timerId);
@@ -175,6 +176,7 @@ public:
     void SetTabOrder(const std::vector<int>& ids) override;
     int FocusedControl() const override;
     void SetAccessibleText(int id, const std::string& name, const std::string& description) override;
+    void SetAccessibleCheck(int id, int checked) override;
 
     void SetTimer(int timerId, unsigned milliseconds) override;
     void KillTimer(int timerId) override;

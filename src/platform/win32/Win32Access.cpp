@@ -166,6 +166,7 @@ public:
         if (GetFocus() == m_hwnd) bits |= STATE_SYSTEM_FOCUSED;
         if (!IsWindowVisible(m_hwnd)) bits |= STATE_SYSTEM_INVISIBLE;
         if (!IsWindowEnabled(m_hwnd)) bits |= STATE_SYSTEM_UNAVAILABLE;
+        if (m_lookup(m_hwnd).checked > 0) bits |= STATE_SYSTEM_CHECKED;
         VariantInit(state);
         state->vt = VT_I4;
         state->lVal = bits;

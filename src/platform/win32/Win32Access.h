@@ -15,6 +15,7 @@ struct AccessFacts {
     std::wstring name;   // empty: the standard object's
     std::wstring description;
     bool pushButton = false;     // a hotspot
+    int checked = -1;            // a toggling hotspot: 0 or 1
     bool secret = false;         // a password field: no value is read out
     int percent = -1;            // a progress bar's position (0..100); -1: not one
     std::vector<HWND> children;  // a page: its controls in Tab order

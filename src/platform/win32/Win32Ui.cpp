@@ -64,6 +64,7 @@ struct Control {
     bool pressed = false;
     bool tracking = false;
     std::wstring accessName;  // what screen readers call it
+    int accessCheck = -1;     // a toggling hotspot's state; -1: none
 };
 
 struct PostGate {
@@ -303,6 +304,7 @@ AccessFacts AccessFactsOf(HWND h) {
     facts.known = true;
     facts.name = c->accessName;  // an address field's four parts read the field's name
     facts.pushButton = c->kind == ControlKind::Hotspot && c->hwnd == h;
+    facts.checked = facts.pushButton ? c->accessCheck : -1;
     facts.secret = c->kind == ControlKind::PasswordEdit;
     if (c->kind == ControlKind::Progress)
         facts.percent = static_cast<int>(SendMessageW(c->hwnd, PBM_GETPOS, 0, 0));
@@ -999,6 +1001,14 @@ public:
         // Not active: the control that gets the focus once it is.
         return GetActiveWindow() != h && m_s->Find(m_s->focusWanted) != nullptr ? m_s->focusWanted
                                                                                 : 0;
+    }
+    void SetAccessibleCheck(int id, int checked) override {
+        Control* c = m_s->Find(id);
+        if (c == nullptr || c->kind != ControlKind::Hotspot) return;
+        const int state = checked > 0 ? 1 : 0;
+        if (c->accessCheck == state) return;
+        c->accessCheck = state;
+        NotifyWinEvent(EVENT_OBJECT_STATECHANGE, c->hwnd, OBJID_CLIENT, CHILDID_SELF);
     }
     void SetAccessibleText(int id, const std::string& name,
                            const std::string& description) override {

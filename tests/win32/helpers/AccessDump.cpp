@@ -88,9 +88,10 @@ int main() {
         const std::string name = Read(child, &IAccessible::get_accName);
         const bool hidden = state.vt == VT_I4 && (state.lVal & STATE_SYSTEM_INVISIBLE) != 0;
         const bool off = state.vt == VT_I4 && (state.lVal & STATE_SYSTEM_UNAVAILABLE) != 0;
+        const bool checked = state.vt == VT_I4 && (state.lVal & STATE_SYSTEM_CHECKED) != 0;
         const bool button = role.vt == VT_I4 && role.lVal == ROLE_SYSTEM_PUSHBUTTON;
-        std::printf("%s%s: %s%s\n", hidden ? "hidden " : "", button ? "button" : "field",
-                    name.c_str(), off ? " (unavailable)" : "");
+        std::printf("%s%s: %s%s%s\n", hidden ? "hidden " : "", button ? "button" : "field",
+                    name.c_str(), checked ? " (checked)" : "", off ? " (unavailable)" : "");
         if (name.empty()) status = 3;
         child->Release();
     }
