@@ -392,6 +392,24 @@ TEST(MediaTree, EveryStringIniHoldsEveryMessageKey) {
         EXPECT_LE(msg.at("Reboot_Complete").size(), 12u) << "a button caption";
         EXPECT_NE(msg.at("load_image_error"), msg.at("failed_setting"));
         EXPECT_NE(msg.at("failed_setting").find(e.refused), std::u16string::npos) << path;
+
+        // What screen readers read of every page: its title and text, and every painted
+        // button and field by its caption (the wizard reads at most 2047 characters).
+        ASSERT_TRUE(ini.sections.count("ACCESS")) << path;
+        const auto& access = ini.sections.at("ACCESS");
+        const auto has = [&](const std::string& key, std::size_t min) {
+            const auto it = access.find(key);
+            EXPECT_TRUE(it != access.end() && it->second.size() >= min && it->second.size() < 2048)
+                << path << " " << key;
+        };
+        for (const PageLayout& page : LanguagePages()) {
+            has(page.name + ".title", 3);
+            has(page.name + ".text", 20);
+            for (const Element& el : page.elements)
+                if (el.id != 0 && el.look != Look::Value && el.look != Look::ModelName &&
+                    el.look != Look::Animation)
+                    has(page.name + "." + std::to_string(el.id), 1);
+        }
     }
 }
 
