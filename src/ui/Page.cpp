@@ -77,51 +77,32 @@ BOOL CPage::CreatePage() {
     return TRUE;
 }
 
-bool CPage::TakesFocus(ControlKind kind) {
-    switch (kind) {
-        case ControlKind::Hotspot:
-        case ControlKind::Edit:
-        case ControlKind::PasswordEdit:
-        case ControlKind::IpAddress:
-        case ControlKind::DropList:
-            return true;
-        default:
-            return false;
-    }
-}
-
 void CPage::ApplyAccess() {
     if (!m_window) return;
     const PageAccess page = PageAccessTexts(m_strPicture);
     m_window->SetAccessibleText(0, page.name, page.description);
-    for (const auto& [id, kind] : m_kinds)
-        if (TakesFocus(kind))
-            m_window->SetAccessibleText(id, ControlAccessName(m_strPicture, id), "");
+    for (const int id : m_fieldIds)
+        m_window->SetAccessibleText(id, ControlAccessName(m_strPicture, id), "");
+    for (const auto& [id, button] : m_buttons)
+        m_window->SetAccessibleText(id, ControlAccessName(m_strPicture, id), "");
 }
 
 void CPage::ApplyTabOrder() {
     if (!m_window) return;
-    std::vector<int> fields, hotspots;
-    for (const int id : m_controlIds) {
-        const ControlKind kind = m_kinds[id];
-        if (!TakesFocus(kind)) continue;
-        (kind == ControlKind::Hotspot ? hotspots : fields).push_back(id);
-    }
+    std::vector<int> hotspots;
+    for (const auto& [id, button] : m_buttons) hotspots.push_back(id);
     const auto before = [this](int a, int b) {
         const Rect ra = m_window->ControlRect(a), rb = m_window->ControlRect(b);
         return ra.y != rb.y ? ra.y < rb.y : ra.x < rb.x;
     };
     std::stable_sort(hotspots.begin(), hotspots.end(), before);
     // Fields keep their own order; a hotspot goes before the first field it reads before.
-    std::vector<int> order = fields;
+    // Taken in reading order, each lands after the hotspots placed before it.
+    std::vector<int> order = m_fieldIds;
     for (const int id : hotspots) {
-        auto at = std::find_if(order.begin(), order.end(), [&](int other) {
-            return m_kinds[other] != ControlKind::Hotspot && before(id, other);
+        const auto at = std::find_if(order.begin(), order.end(), [&](int other) {
+            return !Button(other) && before(id, other);
         });
-        // ...but after the hotspots placed before that field that read before it.
-        while (at != order.begin() && m_kinds[*(at - 1)] == ControlKind::Hotspot &&
-               before(id, *(at - 1)))
-            --at;
         order.insert(at, id);
     }
     m_window->SetTabOrder(order);
@@ -148,8 +129,8 @@ int CPage::StartFocusId() {
     const auto usable = [this](int id) {
         return m_window->IsControlVisible(id) && m_window->IsControlEnabled(id);
     };
-    for (const int id : m_controlIds)
-        if (m_kinds[id] != ControlKind::Hotspot && TakesFocus(m_kinds[id]) && usable(id)) return id;
+    for (const int id : m_fieldIds)
+        if (usable(id)) return id;
     // No field: the step's own button (Next, else Finish), else the first hotspot below
     // the header band.
     constexpr int kHeaderBottom = 110;
@@ -176,8 +157,6 @@ int CPage::StartFocusId() {
 }
 
 void CPage::OnHotspotFocus(CButtonST& button, bool focused) {
-    m_nFocusedHotspot =
-        focused ? button.Id() : (m_nFocusedHotspot == button.Id() ? 0 : m_nFocusedHotspot);
     const bool frame = focused && theApp.m_bKeyboardCues;
     if (button.HasFocusFrame() == frame) return;
     button.SetFocusFrame(frame);
@@ -249,8 +228,10 @@ void CPage::AddControl(int id, ControlKind kind, const Rect& r) {
     if (!m_window) return;
     m_window->CreateControl(id, kind, r);
     m_controlIds.push_back(id);
-    m_kinds[id] = kind;
-    if (m_bInitialised && TakesFocus(kind)) {
+    const bool field = kind == ControlKind::Edit || kind == ControlKind::PasswordEdit ||
+                       kind == ControlKind::IpAddress || kind == ControlKind::DropList;
+    if (field) m_fieldIds.push_back(id);
+    if (m_bInitialised && (field || kind == ControlKind::Hotspot)) {
         m_window->SetAccessibleText(id, ControlAccessName(m_strPicture, id), "");
         ApplyTabOrder();
     }
@@ -401,7 +382,7 @@ bool CPage::OnKeyDown(Key key) {
         const bool wasShown = theApp.m_bKeyboardCues;
         theApp.m_bKeyboardCues = true;
         if (!wasShown)
-            if (CButtonST* b = Button(m_nFocusedHotspot)) OnHotspotFocus(*b, true);
+            if (CButtonST* b = Button(m_window->FocusedControl())) OnHotspotFocus(*b, true);
     }
     if (key == Key::Enter || key == Key::Space) {
         const int id = m_window->FocusedControl();

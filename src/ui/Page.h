@@ -156,7 +156,6 @@ private:
     void SetInitialFocus();
     int StartFocusId();
     void OnHotspotFocus(CButtonST& button, bool focused);
-    static bool TakesFocus(ControlKind kind);
 
     std::string m_strClassName;
     int m_nTemplateId;
@@ -165,10 +164,9 @@ private:
     bool m_bClosed = false;
     bool m_bPainting = false;
     std::vector<int> m_controlIds;
-    std::map<int, ControlKind> m_kinds;
-    std::string m_strPicture;  // file name without extension: the key of its texts
+    std::vector<int> m_fieldIds;  // the fields, in the order the page made them
+    std::string m_strPicture;     // file name without extension: the key of its texts
     bool m_bInitialised = false;
-    int m_nFocusedHotspot = 0;
     int m_nStartFocus = 0;  // where the page put the focus when it opened
     std::vector<int> m_disabledIds;
     bool m_bPageDisabled = false;

@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <memory>
 #include <thread>
 
 namespace zavro::e2e {
@@ -43,6 +44,11 @@ bool XServer::Start(std::string& why) {
     }
     why = "no free X display";
     return false;
+}
+
+XServer* XServer::StartShared(std::string& why) {
+    auto server = std::make_unique<XServer>();
+    return server->Start(why) ? server.release() : nullptr;
 }
 
 bool XServer::Click(int x, int y, std::chrono::steady_clock::time_point* buttonAt) const {

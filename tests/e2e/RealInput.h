@@ -4,8 +4,8 @@
 // Shared by the end-to-end tests and the waits benchmark.
 #pragma once
 
-#include <optional>
 #include <chrono>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -27,12 +27,13 @@ public:
 
     // False (with why) when no server could be started on a free display.
     bool Start(std::string& why);
+    // A started server for a test suite to share (deleted by the suite), or null with why.
+    static XServer* StartShared(std::string& why);
     const std::string& Display() const { return m_display; }
     // Moves the pointer onto x,y (a small motion first, as a hand gives) and clicks the
     // left button. False when the click could not be given. buttonAt (optional) gets the
     // steady time just before the button is sent (the motion done).
-    bool Click(int x, int y,
-               std::chrono::steady_clock::time_point* buttonAt = nullptr) const;
+    bool Click(int x, int y, std::chrono::steady_clock::time_point* buttonAt = nullptr) const;
     // Types text with real key events into the window that has the keyboard focus.
     bool Type(const std::string& text) const;
     // Presses and releases keys by X key name ("Tab", "shift+Tab", "Return", "space").

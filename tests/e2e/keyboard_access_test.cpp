@@ -26,13 +26,6 @@ constexpr const char* kPassword = "s3cret&pw%";
 constexpr const char* kMtu = "1452";
 constexpr const char* kNewAdmin = "Admin2024";
 
-std::string ReadText(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 std::vector<std::string> SplitLines(const std::string& text) {
     std::vector<std::string> lines;
     std::istringstream in(text);
@@ -43,12 +36,8 @@ std::vector<std::string> SplitLines(const std::string& text) {
 class KeyboardAccessTest : public WizardRunTest {
 protected:
     static void SetUpTestSuite() {
-        s_x = new XServer;
-        if (!s_x->Start(s_why)) {
-            delete s_x;
-            s_x = nullptr;
-            return;
-        }
+        s_x = XServer::StartShared(s_why);
+        if (s_x == nullptr) return;
         // A session bus of our own: the accessibility bus is started on it on demand.
         s_busDir = fs::temp_directory_path() / ("zavro-bus-" + std::to_string(::getpid()));
         fs::create_directories(s_busDir);
@@ -252,7 +241,7 @@ protected:
         for (const std::string& line : m_transcript) text += line + "\n";
         const std::string name = "pppoe-road-" + language + ".txt";
         std::ofstream(BuildFolder() / name, std::ios::binary) << text;
-        EXPECT_EQ(text, ReadText(fs::path(ZAVRO_SOURCE_DIR) / "tests/access" / name))
+        EXPECT_EQ(text, ReadFile((fs::path(ZAVRO_SOURCE_DIR) / "tests/access" / name).string()))
             << "what the screen reader read is in " << (BuildFolder() / name);
         m_sim.reset();
         std::lock_guard lock(mutex);

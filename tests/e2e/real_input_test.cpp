@@ -53,13 +53,7 @@ int InkIn(const Image& shot, const Rect& r) {
 
 class RealInputTest : public WizardRunTest {
 protected:
-    static void SetUpTestSuite() {
-        s_x = new XServer;
-        if (!s_x->Start(s_why)) {
-            delete s_x;
-            s_x = nullptr;
-        }
-    }
+    static void SetUpTestSuite() { s_x = XServer::StartShared(s_why); }
     static void TearDownTestSuite() {
         delete s_x;
         s_x = nullptr;

@@ -300,23 +300,6 @@ void FakeWindow::SetAccessibleText(int id, const std::string& name,
     }
 }
 
-bool FakeWindow::PressTab(bool backwards) {
-    if (PressKey(Key::Tab)) return false;
-    if (m_destroyed || m_tabOrder.empty()) return true;
-    const auto n = static_cast<int>(m_tabOrder.size());
-    const auto at = std::find(m_tabOrder.begin(), m_tabOrder.end(), m_focus);
-    int i =
-        at == m_tabOrder.end() ? (backwards ? n : -1) : static_cast<int>(at - m_tabOrder.begin());
-    for (int step = 0; step < n; ++step) {
-        i = (i + (backwards ? n - 1 : 1)) % n;
-        if (IsControlVisible(m_tabOrder[i]) && IsControlEnabled(m_tabOrder[i])) {
-            Focus(m_tabOrder[i]);
-            break;
-        }
-    }
-    return true;
-}
-
 bool FakeWindow::PressKey(Key key) {
     // During a wait only Enter or Space on a focused hotspot that ends the program acts.
     const bool endsProgram =

@@ -101,9 +101,6 @@ public:
     bool Select(int id, int index);
     void Focus(int id);
     bool PressKey(Key key);  // true when the page swallowed it
-    // Tab or Shift+Tab: the key goes to the page, then the focus moves along the tab order
-    // to the next visible, enabled control. False when the page swallowed the key.
-    bool PressTab(bool backwards = false);
     const std::vector<int>& TabOrder() const { return m_tabOrder; }
     const std::string& AccessName() const { return m_accessName; }
     const std::string& AccessDescription() const { return m_accessDescription; }
